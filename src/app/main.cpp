@@ -1,0 +1,25 @@
+#include "app/Product.h"
+#include "main_window/Form1.h"
+#include "webview/BrowserProfile.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    // The engine and the widgets share GL contexts; this must be set before the application.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    QCoreApplication::setApplicationName(Product::ExecutableName);
+
+    Form1 *startUp = Form1::newLoaded();
+    startUp->showMaximized();
+
+    const int status = QApplication::exec();
+    // Pages go before the profile they use, so it is flushed and released cleanly.
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        if (!window->parent())
+            delete window;
+    }
+    BrowserProfile::release();
+    return status;
+}

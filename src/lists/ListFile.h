@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+class QFile;
+
+// A list file: one entry per line, each written as its text and CR LF, in Windows-1252.
+// Every operation opens the file, does its work and closes it before it returns.
+namespace ListFile {
+
+struct Lines {
+    QStringList entries; // every entry read, also those read before a failure
+    bool ok = true;      // false when the file was missing or could not be read to its end
+};
+
+Lines ReadLines(const QString &fileName);
+// Writes the text and CR LF after the file's last byte; creates a missing file.
+bool AppendLine(const QString &fileName, const QString &text);
+// Leaves the file empty (0 bytes); creates a missing file.
+bool EmptyFile(const QString &fileName);
+// Replaces the file's content with the entries, each followed by CR LF.
+bool WriteLines(const QString &fileName, const QStringList &entries);
+
+// For a caller that must keep the file open around its own steps: open for appending
+// (creating a missing file), write entries, then close it.
+bool openForAppend(QFile &file);
+bool appendEntry(QFile &file, const QString &text);
+
+// The byte format on its own, without a file.
+QStringList parse(QByteArrayView bytes);
+QByteArray format(const QStringList &entries);
+
+} // namespace ListFile

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "main_window/Form1Layout.h"
+
+#include <QMainWindow>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QToolBar;
+class StatusBar;
+class WebView;
+
+// A main browser window: the address box, toolbar, search row and status bar around a web view.
+// Controls are public members under their own names; the other windows reach them so.
+class Form1 : public QMainWindow {
+    Q_OBJECT
+
+  public:
+    explicit Form1(QWidget *parent = nullptr);
+
+    // A new main window with its Form_Load done, not yet shown.
+    static Form1 *newLoaded();
+
+    // Home page, load stamp, favourites into the address box's list.
+    void Form_Load();
+    // Lays the controls out for the client area's current size.
+    void Form_Resize();
+
+    QPushButton *Command2;
+    QLineEdit *Text2;
+    QComboBox *Combo1;
+    QProgressBar *ProgressBar1;
+    QComboBox *Text1;
+    QPushButton *Command1;
+    StatusBar *StatusBar1;
+    WebView *WebBrowser1;
+    QToolBar *Toolbar1;
+    QLabel *Label1;
+
+    const Form1Layout &layout() const { return m_layout; }
+
+  protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+  private:
+    void createControls(QWidget *client);
+    void applyLayout();
+
+    Form1Layout m_layout;
+};

@@ -1,0 +1,74 @@
+#include "main_window/StatusBar.h"
+
+#include "app/Product.h"
+#include "app/Twips.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLocale>
+#include <QTime>
+#include <QTimer>
+
+StatusBar::StatusBar(QWidget *parent) : QWidget(parent), m_clock(new QTimer(this))
+{
+    auto *layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(2);
+    const double dpi = Twips::dpiOf(this);
+    for (int i = 0; i < 3; ++i) {
+        m_panels[i] = new QLabel(this);
+        m_panels[i]->setObjectName(QStringLiteral("Panel%1").arg(i + 1));
+        m_panels[i]->setFrameShape(QFrame::Panel);
+        m_panels[i]->setFrameShadow(QFrame::Sunken);
+        m_panels[i]->setTextFormat(Qt::PlainText);
+        layout->addWidget(m_panels[i], i == 0 ? 1 : 0);
+    }
+    // Panel 1 takes what panels 2 and 3 leave, never less than its minimum.
+    m_panels[0]->setMinimumWidth(Twips::toPixels(900, dpi));
+    m_panels[0]->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    m_panels[1]->setFixedWidth(Twips::toPixels(1440, dpi));
+    m_panels[2]->setFixedWidth(Twips::toPixels(1440, dpi));
+    m_panels[1]->setText(Product::Name);
+
+    // Ticks only while shown; each tick redraws only when the text changed.
+    m_clock->setInterval(1000);
+    connect(m_clock, &QTimer::timeout, this, &StatusBar::showTime);
+    showTime();
+}
+
+QString StatusBar::panelText(int number) const
+{
+    const QLabel *label = panel(number);
+    return label ? label->text() : QString();
+}
+
+void StatusBar::setPanelText(int number, const QString &text)
+{
+    if (QLabel *label = panel(number))
+        label->setText(text);
+}
+
+void StatusBar::showEvent(QShowEvent *event)
+{
+    showTime();
+    m_clock->start();
+    QWidget::showEvent(event);
+}
+
+void StatusBar::hideEvent(QHideEvent *event)
+{
+    m_clock->stop();
+    QWidget::hideEvent(event);
+}
+
+void StatusBar::showTime()
+{
+    const QString now = QLocale::system().toString(QTime::currentTime(), QLocale::ShortFormat);
+    if (m_panels[2]->text() != now)
+        m_panels[2]->setText(now);
+}
+
+QLabel *StatusBar::panel(int number) const
+{
+    return number >= 1 && number <= 3 ? m_panels[number - 1] : nullptr;
+}

@@ -1,0 +1,167 @@
+#include "webview/EngineWebView.h"
+
+#include "webview/BrowserProfile.h"
+#include "webview/UserAddress.h"
+#include "webview/WebViewSettings.h"
+
+#include <QDir>
+#include <QVBoxLayout>
+#include <QWebEngineNewWindowRequest>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+
+EngineWebView::EngineWebView(QWidget *parent) : WebView(parent), m_view(new QWebEngineView(this))
+{
+    m_view->setPage(new QWebEnginePage(BrowserProfile::shared(), m_view));
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_view);
+    setFocusProxy(m_view);
+
+    QWebEnginePage *page = m_view->page();
+    connect(page, &QWebEnginePage::linkHovered, this, &EngineWebView::handleLinkHovered);
+    connect(page, &QWebEnginePage::loadStarted, this, &EngineWebView::handleLoadStarted);
+    connect(page, &QWebEnginePage::loadProgress, this, &EngineWebView::handleLoadProgress);
+    connect(page, &QWebEnginePage::loadFinished, this, &EngineWebView::handleLoadFinished);
+    connect(page, &QWebEnginePage::newWindowRequested, this,
+            &EngineWebView::handleNewWindowRequested);
+}
+
+void EngineWebView::GoHome()
+{
+    open(WebViewSettings::homePage());
+}
+
+void EngineWebView::GoBack()
+{
+    m_view->back();
+}
+
+void EngineWebView::GoForward()
+{
+    m_view->forward();
+}
+
+void EngineWebView::Stop()
+{
+    m_view->stop();
+}
+
+void EngineWebView::Refresh()
+{
+    m_view->reload();
+}
+
+void EngineWebView::GoSearch()
+{
+    open(WebViewSettings::searchPage());
+}
+
+void EngineWebView::Navigate(const QString &url)
+{
+    open(url);
+}
+
+void EngineWebView::Navigate2(const QString &url)
+{
+    open(url);
+}
+
+void EngineWebView::ExecWB(int cmdID, int cmdexecopt, const QVariant &in, QVariant *out)
+{
+    Q_UNUSED(cmdexecopt);
+    Q_UNUSED(in);
+    Q_UNUSED(out);
+    switch (cmdID) {
+    case OLECMDID_CUT:
+        m_view->triggerPageAction(QWebEnginePage::Cut);
+        break;
+    case OLECMDID_COPY:
+        m_view->triggerPageAction(QWebEnginePage::Copy);
+        break;
+    case OLECMDID_PASTE:
+        m_view->triggerPageAction(QWebEnginePage::Paste);
+        break;
+    case OLECMDID_SELECTALL:
+        m_view->triggerPageAction(QWebEnginePage::SelectAll);
+        break;
+    default:
+        // A command the view does not offer changes nothing.
+        break;
+    }
+}
+
+QString EngineWebView::LocationURL() const
+{
+    return m_view->url().toString();
+}
+
+QString EngineWebView::LocationName() const
+{
+    return m_view->title();
+}
+
+void EngineWebView::Document(MarkupCallback innerHTML)
+{
+    if (m_view->url().isEmpty()) {
+        innerHTML(std::nullopt);
+        return;
+    }
+    // The engine answers later; if the page goes first, the answer is an empty variant.
+    m_view->page()->runJavaScript(
+        QStringLiteral("document.documentElement ? document.documentElement.innerHTML : null"),
+        [innerHTML](const QVariant &markup) {
+            if (markup.isNull() || !markup.isValid())
+                innerHTML(std::nullopt);
+            else
+                innerHTML(markup.toString());
+        });
+}
+
+QObject *EngineWebView::Object()
+{
+    return m_view;
+}
+
+void EngineWebView::open(const QString &text)
+{
+    const QUrl url = UserAddress::toUrl(text, QDir::currentPath());
+    if (url.isValid())
+        m_view->load(url);
+}
+
+void EngineWebView::handleLinkHovered(const QString &url)
+{
+    emit StatusTextChange(url);
+}
+
+void EngineWebView::handleLoadStarted()
+{
+    emit StatusTextChange(tr("Opening page %1...").arg(m_view->url().toDisplayString()));
+}
+
+void EngineWebView::handleLoadProgress(int progress)
+{
+    emit ProgressChange(progress, 100);
+}
+
+void EngineWebView::handleLoadFinished(bool ok)
+{
+    // A failed load still completes a document: the engine's error page at the requested address.
+    emit StatusTextChange(ok ? tr("Done")
+                             : tr("Could not open %1").arg(m_view->url().toDisplayString()));
+    emit DocumentComplete(m_view, m_view->url().toString());
+}
+
+void EngineWebView::handleNewWindowRequested(QWebEngineNewWindowRequest &request)
+{
+    // Only windows the user asked for (a click or a key); a script alone opens none.
+    if (!request.isUserInitiated())
+        return;
+    QObject *target = nullptr;
+    bool cancel = false;
+    emit NewWindow2(&target, &cancel);
+    auto *view = qobject_cast<QWebEngineView *>(target);
+    if (!cancel && view)
+        request.openIn(view->page());
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "webview/WebView.h"
+
+class QWebEngineNewWindowRequest;
+class QWebEngineView;
+
+// The web view on Qt WebEngine. It decides what the windows leave to the component: what typed
+// text means, the home and search pages, error pages, new windows.
+class EngineWebView : public WebView {
+    Q_OBJECT
+
+  public:
+    explicit EngineWebView(QWidget *parent = nullptr);
+
+    void GoHome() override;
+    void GoBack() override;
+    void GoForward() override;
+    void Stop() override;
+    void Refresh() override;
+    void GoSearch() override;
+    void Navigate(const QString &url) override;
+    void Navigate2(const QString &url) override;
+    void ExecWB(int cmdID, int cmdexecopt, const QVariant &in = {},
+                QVariant *out = nullptr) override;
+
+    QString LocationURL() const override;
+    QString LocationName() const override;
+    void Document(MarkupCallback innerHTML) override;
+    QObject *Object() override;
+
+    QWebEngineView *engineView() const { return m_view; }
+
+  private:
+    void open(const QString &text);
+    void handleLinkHovered(const QString &url);
+    void handleLoadStarted();
+    void handleLoadProgress(int progress);
+    void handleLoadFinished(bool ok);
+    void handleNewWindowRequested(QWebEngineNewWindowRequest &request);
+
+    QWebEngineView *m_view;
+};

@@ -1,0 +1,3 @@
+#include "webview/WebView.h"
+
+WebView::WebView(QWidget *parent) : QWidget(parent) {}

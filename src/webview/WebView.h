@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QString>
+#include <QVariant>
+#include <QWidget>
+#include <functional>
+#include <optional>
+
+// The embedded browser component of a main window: the calls and events the windows use, under
+// their names. Windows talk only to this; the engine adapter and the tests' fake implement it.
+class WebView : public QWidget {
+    Q_OBJECT
+
+  public:
+    // Command ids and execution options of ExecWB.
+    enum CommandId {
+        OLECMDID_SAVEAS = 4,
+        OLECMDID_PRINT = 6,
+        OLECMDID_PRINTPREVIEW = 7,
+        OLECMDID_PAGESETUP = 8,
+        OLECMDID_PROPERTIES = 10,
+        OLECMDID_CUT = 11,
+        OLECMDID_COPY = 12,
+        OLECMDID_PASTE = 13,
+        OLECMDID_SELECTALL = 17,
+        OLECMDID_ZOOM = 19,
+    };
+    enum ExecOption {
+        OLECMDEXECOPT_DODEFAULT = 0,
+        OLECMDEXECOPT_DONTPROMPTUSER = 2,
+    };
+
+    // The markup of the document's root element, or nothing when there is no document.
+    using MarkupCallback = std::function<void(std::optional<QString>)>;
+
+    explicit WebView(QWidget *parent = nullptr);
+
+    virtual void GoHome() = 0;
+    virtual void GoBack() = 0;
+    virtual void GoForward() = 0;
+    virtual void Stop() = 0;
+    virtual void Refresh() = 0;
+    virtual void GoSearch() = 0;
+    // The text exactly as the user typed or the caller built it; the component interprets it.
+    virtual void Navigate(const QString &url) = 0;
+    virtual void Navigate2(const QString &url) = 0;
+    virtual void ExecWB(int cmdID, int cmdexecopt, const QVariant &in = {},
+                        QVariant *out = nullptr) = 0;
+
+    virtual QString LocationURL() const = 0;
+    virtual QString LocationName() const = 0;
+    // The document's documentElement.innerHTML; delivered later, once the engine has it.
+    virtual void Document(MarkupCallback innerHTML) = 0;
+    // The component's own object: what a new-window request is pointed at.
+    virtual QObject *Object() = 0;
+
+  signals:
+    void StatusTextChange(const QString &Text);
+    void ProgressChange(int Progress, int ProgressMax);
+    // Raised synchronously: the handler sets *ppDisp to the Object of the view that is to show
+    // the new window; leaving it null refuses the window.
+    void NewWindow2(QObject **ppDisp, bool *Cancel);
+    void DocumentComplete(QObject *pDisp, const QString &URL);
+};

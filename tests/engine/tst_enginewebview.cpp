@@ -1,0 +1,160 @@
+#include "support/LoopbackServer.h"
+#include "support/TestMain.h"
+#include "webview/EngineWebView.h"
+#include "webview/WebViewSettings.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTest>
+#include <QWebEngineView>
+
+class EngineWebViewTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void initTestCase();
+    void cleanup();
+
+    void navigateLoadsAPageAndRaisesItsEvents();
+    void aBareHostIsVisitedOverHttp();
+    void aFailedNavigationStillCompletesAtTheRequestedAddress();
+    void emptyTextVisitsNothing();
+    void homeIsTheBuiltInStartPageUnlessSetOtherwise();
+    void documentGivesTheRootElementsMarkup();
+
+  private:
+    // Waits for the view's next DocumentComplete.
+    static bool completes(EngineWebView &view, const std::function<void()> &action);
+
+    LoopbackServer m_server;
+};
+
+void EngineWebViewTest::initTestCase()
+{
+    QVERIFY(m_server.listen());
+    m_server.serveHtml("/page", "<html><head><title>Loopback page</title></head>"
+                                "<body><a id=l href='/other'>other</a><p>Hello</p></body></html>");
+    m_server.serveHtml("/other", "<title>Other</title><p>Other</p>");
+}
+
+void EngineWebViewTest::cleanup()
+{
+    QFile::remove(WebViewSettings::filePath());
+}
+
+bool EngineWebViewTest::completes(EngineWebView &view, const std::function<void()> &action)
+{
+    QSignalSpy done(&view, &WebView::DocumentComplete);
+    action();
+    return done.wait(20000);
+}
+
+void EngineWebViewTest::navigateLoadsAPageAndRaisesItsEvents()
+{
+    EngineWebView view;
+    QSignalSpy status(&view, &WebView::StatusTextChange);
+    QSignalSpy progress(&view, &WebView::ProgressChange);
+    const QString address = m_server.url("/page").toString();
+    QVERIFY(completes(view, [&] { view.Navigate2(address); }));
+    QCOMPARE(view.LocationURL(), address);
+    QCOMPARE(view.LocationName(), QString("Loopback page"));
+    QVERIFY(!status.isEmpty());
+    QVERIFY(!progress.isEmpty());
+    QCOMPARE(progress.last().at(0).toInt(), 100);
+    QCOMPARE(progress.last().at(1).toInt(), 100);
+
+    QVERIFY(completes(view, [&] { view.Navigate(m_server.url("/other").toString()); }));
+    QCOMPARE(view.LocationName(), QString("Other"));
+    QVERIFY(completes(view, [&] { view.GoBack(); }));
+    QCOMPARE(view.LocationURL(), address);
+    QVERIFY(completes(view, [&] { view.GoForward(); }));
+    QCOMPARE(view.LocationURL(), m_server.url("/other").toString());
+    QVERIFY(completes(view, [&] { view.Refresh(); }));
+    QCOMPARE(view.LocationURL(), m_server.url("/other").toString());
+}
+
+void EngineWebViewTest::aBareHostIsVisitedOverHttp()
+{
+    EngineWebView view;
+    const QString typed = QStringLiteral("127.0.0.1:%1/page").arg(m_server.url("/").port());
+    QVERIFY(completes(view, [&] { view.Navigate2(typed); }));
+    QCOMPARE(view.LocationURL(), m_server.url("/page").toString());
+}
+
+void EngineWebViewTest::aFailedNavigationStillCompletesAtTheRequestedAddress()
+{
+    // A port nobody listens on: connection refused.
+    QTcpServer probe;
+    QVERIFY(probe.listen(QHostAddress::LocalHost, 0));
+    const QString address = QStringLiteral("http://127.0.0.1:%1/gone").arg(probe.serverPort());
+    probe.close();
+    EngineWebView view;
+    QVERIFY(completes(view, [&] { view.Navigate(address); }));
+    QCOMPARE(view.LocationURL(), address);
+}
+
+void EngineWebViewTest::emptyTextVisitsNothing()
+{
+    EngineWebView view;
+    QSignalSpy done(&view, &WebView::DocumentComplete);
+    view.Navigate2(QString());
+    view.Navigate(QStringLiteral("   "));
+    QVERIFY(!done.wait(500));
+    QCOMPARE(view.LocationURL(), QString());
+}
+
+void EngineWebViewTest::homeIsTheBuiltInStartPageUnlessSetOtherwise()
+{
+    EngineWebView view;
+    QVERIFY(completes(view, [&] { view.GoHome(); }));
+    QCOMPARE(view.LocationURL(), WebViewSettings::DefaultHomePage);
+    QVERIFY(!view.LocationName().isEmpty());
+
+    {
+        QSettings settings(WebViewSettings::filePath(), QSettings::IniFormat);
+        settings.setValue("HomePage", m_server.url("/page").toString());
+        settings.setValue("SearchPage", m_server.url("/other").toString());
+    }
+    QVERIFY(completes(view, [&] { view.GoHome(); }));
+    QCOMPARE(view.LocationURL(), m_server.url("/page").toString());
+    QVERIFY(completes(view, [&] { view.GoSearch(); }));
+    QCOMPARE(view.LocationURL(), m_server.url("/other").toString());
+
+    // A damaged value falls back to the default.
+    {
+        QSettings settings(WebViewSettings::filePath(), QSettings::IniFormat);
+        settings.setValue("HomePage", "::not an address");
+    }
+    QVERIFY(completes(view, [&] { view.GoHome(); }));
+    QCOMPARE(view.LocationURL(), WebViewSettings::DefaultHomePage);
+}
+
+void EngineWebViewTest::documentGivesTheRootElementsMarkup()
+{
+    EngineWebView view;
+    bool answered = false;
+    std::optional<QString> markup;
+    view.Document([&](std::optional<QString> m) {
+        answered = true;
+        markup = m;
+    });
+    QVERIFY(answered);
+    QVERIFY(!markup); // nothing loaded yet
+
+    QVERIFY(completes(view, [&] { view.Navigate(m_server.url("/page").toString()); }));
+    answered = false;
+    view.Document([&](std::optional<QString> m) {
+        answered = true;
+        markup = m;
+    });
+    QTRY_VERIFY(answered);
+    QVERIFY(markup);
+    QVERIFY(markup->startsWith("<head><title>Loopback page</title></head><body>"));
+    QVERIFY(!markup->contains("<html"));
+}
+
+ZV_TEST_MAIN(EngineWebViewTest)
+#include "tst_enginewebview.moc"

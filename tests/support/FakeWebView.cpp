@@ -1,0 +1,43 @@
+#include "support/FakeWebView.h"
+
+#include "webview/WebViewFactory.h"
+
+FakeWebView::FakeWebView(QWidget *parent) : WebView(parent)
+{
+    made().append(this);
+}
+
+QList<FakeWebView *> &FakeWebView::made()
+{
+    static QList<FakeWebView *> views;
+    return views;
+}
+
+FakeWebView::Install::Install()
+{
+    made().clear();
+    WebViewFactory::set([](QWidget *parent) { return new FakeWebView(parent); });
+}
+
+FakeWebView::Install::~Install()
+{
+    WebViewFactory::set({});
+    made().clear();
+}
+
+void FakeWebView::ExecWB(int cmdID, int cmdexecopt, const QVariant &in, QVariant *out)
+{
+    QString call = QStringLiteral("ExecWB %1 %2").arg(cmdID).arg(cmdexecopt);
+    if (in.isValid())
+        call += QStringLiteral(" in=") + in.toString();
+    if (out)
+        call += QStringLiteral(" out=") + out->toString();
+    record(call);
+}
+
+void FakeWebView::record(const QString &call)
+{
+    if (onCall)
+        onCall(call);
+    calls.append(call);
+}

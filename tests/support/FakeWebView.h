@@ -1,0 +1,51 @@
+#pragma once
+
+#include "webview/WebView.h"
+
+#include <QStringList>
+#include <functional>
+
+// A web view that records every call as a line of text and raises events when a test says so.
+class FakeWebView : public WebView {
+    Q_OBJECT
+
+  public:
+    explicit FakeWebView(QWidget *parent = nullptr);
+
+    // Every fake the factory made, oldest first (also those since deleted: check with QPointer).
+    static QList<FakeWebView *> &made();
+    // Makes the web view factory hand out fakes until the returned guard is gone.
+    struct Install {
+        Install();
+        ~Install();
+    };
+
+    void GoHome() override { record(QStringLiteral("GoHome")); }
+    void GoBack() override { record(QStringLiteral("GoBack")); }
+    void GoForward() override { record(QStringLiteral("GoForward")); }
+    void Stop() override { record(QStringLiteral("Stop")); }
+    void Refresh() override { record(QStringLiteral("Refresh")); }
+    void GoSearch() override { record(QStringLiteral("GoSearch")); }
+    void Navigate(const QString &url) override { record(QStringLiteral("Navigate ") + url); }
+    void Navigate2(const QString &url) override { record(QStringLiteral("Navigate2 ") + url); }
+    void ExecWB(int cmdID, int cmdexecopt, const QVariant &in = {},
+                QVariant *out = nullptr) override;
+
+    QString LocationURL() const override { return locationURL; }
+    QString LocationName() const override { return locationName; }
+    void Document(MarkupCallback innerHTML) override { innerHTML(markup); }
+    QObject *Object() override { return this; }
+
+    // The events, raised as the engine would.
+    void raiseDocumentComplete() { emit DocumentComplete(this, locationURL); }
+
+    QStringList calls;
+    QString locationURL;
+    QString locationName;
+    std::optional<QString> markup;
+    // Runs inside each call, before it is recorded (to look at files at that moment, say).
+    std::function<void(const QString &call)> onCall;
+
+  private:
+    void record(const QString &call);
+};

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "webview/BrowserProfile.h"
+
+#include <QApplication>
+#include <QTemporaryDir>
+#include <QTest>
+
+// A test's main(): the engine's data, cache and settings go to a fresh temporary home, never the
+// user's; windows and the shared profile are released in order at the end.
+#define ZV_TEST_MAIN(TestClass)                                                                    \
+    int main(int argc, char *argv[])                                                               \
+    {                                                                                              \
+        QTemporaryDir home;                                                                        \
+        for (const char *variable : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"})        \
+            qputenv(variable,                                                                      \
+                    (home.path() + QLatin1Char('/') + QLatin1String(variable)).toUtf8());          \
+        QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);                                \
+        QApplication app(argc, argv);                                                              \
+        int status = 0;                                                                            \
+        {                                                                                          \
+            TestClass test;                                                                        \
+            QTEST_SET_MAIN_SOURCE_PATH                                                             \
+            status = QTest::qExec(&test, argc, argv);                                              \
+        }                                                                                          \
+        for (QWidget * window : QApplication::topLevelWidgets()) {                                 \
+            if (!window->parent())                                                                 \
+                delete window;                                                                     \
+        }                                                                                          \
+        BrowserProfile::release();                                                                 \
+        return status;                                                                             \
+    }

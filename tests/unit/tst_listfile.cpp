@@ -1,0 +1,187 @@
+#include "lists/ListFile.h"
+#include "lists/Windows1252.h"
+#include "support/TestMain.h"
+#include "support/WorkingFolder.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QTest>
+#include <sys/stat.h>
+
+class ListFileTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void parse_data();
+    void parse();
+    void formatEndsEveryEntryWithCrLf();
+    void windows1252RoundTripsEveryByte();
+    void windows1252WritesQuestionMarkForWhatItCannotHold();
+
+    void readingAMissingFileFailsAndCreatesNothing();
+    void readLinesDecodesWindows1252();
+    void appendLineCreatesTheFileAndAppendsAfterTheLastByte();
+    void appendLineNeverMergesIntoAnUnterminatedLastEntry_data();
+    void appendLineNeverMergesIntoAnUnterminatedLastEntry();
+    void writeLinesAndEmptyFileReplaceTheContent();
+    void writesToADirectoryFailAndLeaveItAlone();
+    void writesToAFullDeviceFailWithoutReplacingIt();
+    void writeLinesKeepsASymlinkAndWritesItsTarget();
+};
+
+void ListFileTest::parse_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QStringList>("entries");
+    QTest::newRow("empty file") << QByteArray() << QStringList();
+    QTest::newRow("only CR LF: one empty entry") << QByteArray("\r\n") << QStringList{""};
+    QTest::newRow("CR LF ends") << QByteArray("a\r\nb\r\n") << QStringList{"a", "b"};
+    QTest::newRow("last line without terminator") << QByteArray("a\r\nb") << QStringList{"a", "b"};
+    QTest::newRow("CR-only ends") << QByteArray("a\rb\r") << QStringList{"a", "b"};
+    QTest::newRow("LF-only ends stay inside one entry")
+        << QByteArray("a\nb\nc\n") << QStringList{"a\nb\nc\n"};
+    QTest::newRow("empty middle entry")
+        << QByteArray("a\r\n\r\nc\r\n") << QStringList{"a", "", "c"};
+    QTest::newRow("CR then CR LF") << QByteArray("a\r\r\n") << QStringList{"a", ""};
+    QTest::newRow("blanks kept") << QByteArray("  a \r\n") << QStringList{"  a "};
+}
+
+void ListFileTest::parse()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QStringList, entries);
+    QCOMPARE(ListFile::parse(bytes), entries);
+}
+
+void ListFileTest::formatEndsEveryEntryWithCrLf()
+{
+    QCOMPARE(ListFile::format({"a", "", "b c"}), QByteArray("a\r\n\r\nb c\r\n"));
+    QCOMPARE(ListFile::format({}), QByteArray());
+}
+
+void ListFileTest::windows1252RoundTripsEveryByte()
+{
+    QByteArray all;
+    for (int b = 0; b < 256; ++b)
+        all.append(static_cast<char>(b));
+    const QString text = Windows1252::decode(all);
+    QCOMPARE(text.size(), 256);
+    QCOMPARE(text[0x80], QChar(0x20AC)); // euro sign
+    QCOMPARE(text[0xE9], QChar(0xE9));   // e acute
+    QCOMPARE(Windows1252::encode(text), all);
+}
+
+void ListFileTest::windows1252WritesQuestionMarkForWhatItCannotHold()
+{
+    QCOMPARE(Windows1252::encode(u"a\u0416b"), QByteArray("a?b"));     // Cyrillic
+    QCOMPARE(Windows1252::encode(u"x\U0001F600y"), QByteArray("x?y")); // one '?' per character
+    QCOMPARE(Windows1252::encode(u"\u20AC\u00E9"), QByteArray("\x80\xE9"));
+}
+
+void ListFileTest::readingAMissingFileFailsAndCreatesNothing()
+{
+    WorkingFolder folder;
+    const ListFile::Lines lines = ListFile::ReadLines("Favorites.DAT");
+    QVERIFY(!lines.ok);
+    QVERIFY(lines.entries.isEmpty());
+    QVERIFY(!WorkingFolder::exists("Favorites.DAT"));
+}
+
+void ListFileTest::readLinesDecodesWindows1252()
+{
+    WorkingFolder folder;
+    WorkingFolder::write("Favorites.DAT", "caf\xE9\r\n\x80\r\n");
+    const ListFile::Lines lines = ListFile::ReadLines("Favorites.DAT");
+    QVERIFY(lines.ok);
+    QCOMPARE(lines.entries, QStringList({u"caf\u00E9"_qs, u"\u20AC"_qs}));
+}
+
+void ListFileTest::appendLineCreatesTheFileAndAppendsAfterTheLastByte()
+{
+    WorkingFolder folder;
+    QVERIFY(ListFile::AppendLine("History.DAT", "http://a/"));
+    QVERIFY(ListFile::AppendLine("History.DAT", ""));
+    QVERIFY(ListFile::AppendLine("History.DAT", u"\u00E9\u0416"_qs));
+    QCOMPARE(WorkingFolder::read("History.DAT"), QByteArray("http://a/\r\n\r\n\xE9?\r\n"));
+}
+
+void ListFileTest::appendLineNeverMergesIntoAnUnterminatedLastEntry_data()
+{
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QByteArray>("after");
+    QTest::newRow("empty file") << QByteArray("") << QByteArray("new\r\n");
+    QTest::newRow("ends with CR LF") << QByteArray("a\r\n") << QByteArray("a\r\nnew\r\n");
+    QTest::newRow("ends with CR") << QByteArray("a\r") << QByteArray("a\rnew\r\n");
+    QTest::newRow("no terminator") << QByteArray("a") << QByteArray("a\r\nnew\r\n");
+    QTest::newRow("lone LF") << QByteArray("a\n") << QByteArray("a\n\r\nnew\r\n");
+}
+
+void ListFileTest::appendLineNeverMergesIntoAnUnterminatedLastEntry()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QByteArray, after);
+    WorkingFolder folder;
+    WorkingFolder::write("Favorites.DAT", before);
+    QVERIFY(ListFile::AppendLine("Favorites.DAT", "new"));
+    QCOMPARE(WorkingFolder::read("Favorites.DAT"), after);
+    QCOMPARE(ListFile::ReadLines("Favorites.DAT").entries.last(), QString("new"));
+}
+
+void ListFileTest::writeLinesAndEmptyFileReplaceTheContent()
+{
+    WorkingFolder folder;
+    WorkingFolder::write("Favorites.DAT", "old one\r\nold two\r\n");
+    QFile::setPermissions("Favorites.DAT", QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    QVERIFY(ListFile::WriteLines("Favorites.DAT", {"x", ""}));
+    QCOMPARE(WorkingFolder::read("Favorites.DAT"), QByteArray("x\r\n\r\n"));
+    QCOMPARE(QFile::permissions("Favorites.DAT"), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                      QFileDevice::ReadUser |
+                                                      QFileDevice::WriteUser);
+    QVERIFY(ListFile::EmptyFile("Favorites.DAT"));
+    QCOMPARE(WorkingFolder::read("Favorites.DAT"), QByteArray(""));
+    QVERIFY(ListFile::EmptyFile("New.DAT"));
+    QCOMPARE(QFileInfo("New.DAT").size(), 0);
+    // Nothing is left behind beside the file.
+    QCOMPARE(QDir().entryList(QDir::Files | QDir::Hidden).size(), 2);
+}
+
+void ListFileTest::writesToADirectoryFailAndLeaveItAlone()
+{
+    WorkingFolder folder;
+    QVERIFY(QDir().mkdir("History.DAT"));
+    WorkingFolder::write("History.DAT/inside", "kept");
+    QVERIFY(!ListFile::AppendLine("History.DAT", "x"));
+    QVERIFY(!ListFile::WriteLines("History.DAT", {""}));
+    QVERIFY(!ListFile::EmptyFile("History.DAT"));
+    QVERIFY(!ListFile::ReadLines("History.DAT").ok);
+    QVERIFY(QFileInfo("History.DAT").isDir());
+    QCOMPARE(WorkingFolder::read("History.DAT/inside"), QByteArray("kept"));
+}
+
+void ListFileTest::writesToAFullDeviceFailWithoutReplacingIt()
+{
+    if (!QFileInfo::exists("/dev/full"))
+        QSKIP("this system has no /dev/full");
+    WorkingFolder folder;
+    QVERIFY(QFile::link("/dev/full", "History.DAT"));
+    QVERIFY(!ListFile::AppendLine("History.DAT", "x"));
+    QVERIFY(!ListFile::WriteLines("History.DAT", {"x"}));
+    QVERIFY(!ListFile::EmptyFile("History.DAT"));
+    QVERIFY(QFileInfo("History.DAT").isSymLink());
+    struct stat status {};
+    QCOMPARE(::stat("/dev/full", &status), 0);
+    QVERIFY(S_ISCHR(status.st_mode));
+}
+
+void ListFileTest::writeLinesKeepsASymlinkAndWritesItsTarget()
+{
+    WorkingFolder folder;
+    WorkingFolder::write("real.DAT", "old\r\n");
+    QVERIFY(QFile::link("real.DAT", "Favorites.DAT"));
+    QVERIFY(ListFile::WriteLines("Favorites.DAT", {"new"}));
+    QVERIFY(QFileInfo("Favorites.DAT").isSymLink());
+    QCOMPARE(WorkingFolder::read("real.DAT"), QByteArray("new\r\n"));
+}
+
+ZV_TEST_MAIN(ListFileTest)
+#include "tst_listfile.moc"

@@ -1,0 +1,202 @@
+#include "app/Twips.h"
+#include "lists/ListFile.h"
+#include "main_window/Form1.h"
+#include "main_window/StatusBar.h"
+#include "support/FakeWebView.h"
+#include "support/TestMain.h"
+#include "support/WorkingFolder.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <QToolBar>
+#include <memory>
+
+namespace {
+QStringList items(const QComboBox *box)
+{
+    QStringList texts;
+    for (int i = 0; i < box->count(); ++i)
+        texts.append(box->itemText(i));
+    return texts;
+}
+} // namespace
+
+class Form1Test : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void init() { m_fakes = std::make_unique<FakeWebView::Install>(); }
+    void cleanup();
+
+    void controlsAsDesigned();
+    void loadGoesHomeThenStampsThenReadsFavorites();
+    void loadInAFreshFolderCreatesOnlyTheHistory();
+    void favoritesFillTheAddressList_data();
+    void favoritesFillTheAddressList();
+    void aHistoryThatCannotBeWrittenStillOpensTheWindow_data();
+    void aHistoryThatCannotBeWrittenStillOpensTheWindow();
+    void aSecondWindowStampsAgainAndReadsItsOwnList();
+    void layoutFollowsTheClientSize();
+
+  private:
+    std::unique_ptr<FakeWebView::Install> m_fakes;
+    std::unique_ptr<WorkingFolder> m_folder = std::make_unique<WorkingFolder>();
+};
+
+void Form1Test::cleanup()
+{
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        if (!window->parent())
+            delete window;
+    }
+    m_fakes.reset();
+    m_folder.reset(); // the old folder restores the old working directory first
+    m_folder = std::make_unique<WorkingFolder>();
+}
+
+void Form1Test::controlsAsDesigned()
+{
+    Form1 window;
+    QCOMPARE(window.windowTitle(), QString("Zarvo - Velmora  1.0"));
+    for (const char *name : {"Command2", "Text2", "Combo1", "ProgressBar1", "Text1", "Command1",
+                             "StatusBar1", "WebBrowser1", "Toolbar1", "Label1"})
+        QVERIFY2(window.findChild<QWidget *>(name), name);
+    QCOMPARE(window.Command2->text(), QString("Search"));
+    QCOMPARE(window.Command1->text(), QString("GO"));
+    QCOMPARE(window.Text2->text(), QString("Powered By Yahoo!"));
+    QCOMPARE(window.Combo1->currentText(), QString("Web"));
+    QCOMPARE(items(window.Combo1), QStringList({"Web", "Images", "Video", "Audio", "Directory",
+                                                "Local", "News", "Shopping"}));
+    QCOMPARE(window.ProgressBar1->minimum(), 0);
+    QCOMPARE(window.ProgressBar1->maximum(), 100);
+    QCOMPARE(window.ProgressBar1->value(), 0);
+    QCOMPARE(window.Label1->text(), QString("Address:"));
+    QVERIFY(window.Label1->alignment() & Qt::AlignRight);
+    QCOMPARE(window.StatusBar1->panelText(1), QString());
+    QCOMPARE(window.StatusBar1->panelText(2), QString("Zarvo Velmora 1.0"));
+    QVERIFY(!window.StatusBar1->panelText(3).isEmpty());
+    QVERIFY(!window.windowIcon().isNull());
+    // The search row is drawn over the toolbar's band.
+    const QObjectList stack = window.centralWidget()->children();
+    QVERIFY(stack.indexOf(window.Command2) > stack.indexOf(window.Toolbar1));
+    QVERIFY(stack.indexOf(window.Combo1) > stack.indexOf(window.Toolbar1));
+}
+
+void Form1Test::loadGoesHomeThenStampsThenReadsFavorites()
+{
+    WorkingFolder::write("Favorites.DAT", "http://a/\r\n");
+    bool stampedBeforeHome = true;
+    Form1 window;
+    auto *view = qobject_cast<FakeWebView *>(window.WebBrowser1);
+    QVERIFY(view);
+    view->onCall = [&](const QString &) {
+        stampedBeforeHome = WorkingFolder::exists("History.DAT");
+    };
+    window.Form_Load();
+    QCOMPARE(view->calls, QStringList{"GoHome"});
+    QVERIFY(!stampedBeforeHome);
+    const QStringList history = ListFile::ReadLines("History.DAT").entries;
+    QCOMPARE(history.size(), 1);
+    QVERIFY(!history[0].isEmpty());
+    QCOMPARE(items(window.Text1), QStringList{"http://a/"});
+    QCOMPARE(window.Text1->currentText(), QString());
+}
+
+void Form1Test::loadInAFreshFolderCreatesOnlyTheHistory()
+{
+    QPointer<Form1> window = Form1::newLoaded();
+    QCOMPARE(window->Text1->count(), 0);
+    QVERIFY(WorkingFolder::exists("History.DAT"));
+    QVERIFY(!WorkingFolder::exists("Favorites.DAT"));
+    QVERIFY(WorkingFolder::read("History.DAT").endsWith("\r\n"));
+}
+
+void Form1Test::favoritesFillTheAddressList_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("empty") << QByteArray("") << QStringList();
+    QTest::newRow("three lines, the second empty")
+        << QByteArray("a\r\n\r\nc\r\n") << QStringList{"a", "", "c"};
+    QTest::newRow("LF-only: one item") << QByteArray("a\nb\n") << QStringList{"a\nb\n"};
+    QTest::newRow("Windows-1252 byte") << QByteArray("caf\xE9\r\n") << QStringList{u"caf\u00E9"_qs};
+    QTest::newRow("CR-only ends") << QByteArray("a\rb\r") << QStringList{"a", "b"};
+    QTest::newRow("duplicates kept") << QByteArray("a\r\na\r\n") << QStringList{"a", "a"};
+}
+
+void Form1Test::favoritesFillTheAddressList()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QStringList, expected);
+    WorkingFolder::write("Favorites.DAT", bytes);
+    QPointer<Form1> window = Form1::newLoaded();
+    QCOMPARE(items(window->Text1), expected);
+    QCOMPARE(window->Text1->currentText(), QString());
+    QCOMPARE(WorkingFolder::read("Favorites.DAT"), bytes); // reading changes nothing
+}
+
+void Form1Test::aHistoryThatCannotBeWrittenStillOpensTheWindow_data()
+{
+    QTest::addColumn<bool>("directory");
+    QTest::newRow("a directory") << true;
+    QTest::newRow("a full device") << false;
+}
+
+void Form1Test::aHistoryThatCannotBeWrittenStillOpensTheWindow()
+{
+    QFETCH(bool, directory);
+    if (directory)
+        QVERIFY(QDir().mkdir("History.DAT"));
+    else if (!QFile::link("/dev/full", "History.DAT"))
+        QSKIP("no /dev/full");
+    WorkingFolder::write("Favorites.DAT", "kept\r\n");
+    QPointer<Form1> window = Form1::newLoaded();
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    QCOMPARE(items(window->Text1), QStringList{"kept"});
+    QVERIFY(!QApplication::activeModalWidget());
+    QCOMPARE(QFileInfo("History.DAT").isDir(), directory);
+    QCOMPARE(WorkingFolder::read("Favorites.DAT"), QByteArray("kept\r\n"));
+}
+
+void Form1Test::aSecondWindowStampsAgainAndReadsItsOwnList()
+{
+    WorkingFolder::write("Favorites.DAT", "one\r\n");
+    QPointer<Form1> first = Form1::newLoaded();
+    WorkingFolder::write("Favorites.DAT", "one\r\ntwo\r\n");
+    QPointer<Form1> second = Form1::newLoaded();
+    QCOMPARE(ListFile::ReadLines("History.DAT").entries.size(), 2);
+    QCOMPARE(items(first->Text1), QStringList{"one"});
+    QCOMPARE(items(second->Text1), QStringList({"one", "two"}));
+    QCOMPARE(FakeWebView::made().size(), 2);
+    QCOMPARE(FakeWebView::made()[1]->calls, QStringList{"GoHome"});
+}
+
+void Form1Test::layoutFollowsTheClientSize()
+{
+    Form1 window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    const double dpi = Twips::dpiOf(&window);
+    const auto px = [dpi](double twips) { return Twips::toPixels(twips, dpi); };
+    window.centralWidget()->resize(px(12000), px(10545));
+    // Conversions round to whole pixels: allow one pixel either way.
+    const auto near = [](int actual, int expected) { return qAbs(actual - expected) <= 1; };
+    QVERIFY(near(window.Text1->width(), px(11040)));
+    QVERIFY(near(window.Command2->x(), px(10665)));
+    QVERIFY(near(window.Text2->width(), px(2385)));
+    QVERIFY(near(window.WebBrowser1->width(), px(12000)));
+    QVERIFY(near(window.WebBrowser1->height(), px(10545 - 1080 - 255)));
+    QVERIFY(near(window.StatusBar1->y(), px(10290)));
+    QVERIFY(near(window.Toolbar1->width(), px(12000)));
+    QVERIFY(window.Command1->x() < 0);
+}
+
+ZV_TEST_MAIN(Form1Test)
+#include "tst_form1.moc"
