@@ -1,6 +1,6 @@
 #include "app/Product.h"
+#include "app/Shutdown.h"
 #include "main_window/Form1.h"
-#include "webview/BrowserProfile.h"
 
 #include <QApplication>
 
@@ -15,11 +15,6 @@ int main(int argc, char *argv[])
     startUp->showMaximized();
 
     const int status = QApplication::exec();
-    // Pages go before the profile they use, so it is flushed and released cleanly.
-    for (QWidget *window : QApplication::topLevelWidgets()) {
-        if (!window->parent())
-            delete window;
-    }
-    BrowserProfile::release();
+    Shutdown::releaseWindowsAndProfile();
     return status;
 }

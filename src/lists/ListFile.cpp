@@ -42,7 +42,7 @@ QStringList split(QByteArrayView bytes, bool complete)
 bool endsInsideEntry(const QString &fileName)
 {
     QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly) || file.isSequential() || file.size() == 0)
+    if (!file.open(QIODevice::ReadOnly) || file.size() == 0)
         return false;
     const qint64 tail = qMin<qint64>(file.size(), 2);
     if (!file.seek(file.size() - tail))
@@ -51,6 +51,13 @@ bool endsInsideEntry(const QString &fileName)
     if (last.size() != tail)
         return false;
     return !(last.endsWith(CR) || last.endsWith("\r\n"));
+}
+
+// List files are regular files; a device or a directory in their place is never written to.
+bool mayWrite(const QString &fileName)
+{
+    const QFileInfo target(fileName);
+    return !target.exists() || target.isFile();
 }
 
 } // namespace
@@ -94,7 +101,7 @@ Lines ReadLines(const QString &fileName)
 
 bool openForAppend(QFile &file)
 {
-    return file.open(QIODevice::WriteOnly | QIODevice::Append);
+    return mayWrite(file.fileName()) && file.open(QIODevice::WriteOnly | QIODevice::Append);
 }
 
 bool appendEntry(QFile &file, const QString &text)
@@ -120,9 +127,7 @@ bool WriteLines(const QString &fileName, const QStringList &entries)
 {
     // Atomic: the new content goes to a temporary file beside the old one, which is replaced only
     // once everything is written, so a crash or a full disk never leaves a half-written list.
-    // Only a regular file (or a missing one) is replaced; never a device or a directory.
-    const QFileInfo target(fileName);
-    if (target.exists() && !target.isFile())
+    if (!mayWrite(fileName))
         return false;
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly))

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "webview/BrowserProfile.h"
+#include "app/Shutdown.h"
 
 #include <QApplication>
 #include <QTemporaryDir>
@@ -23,10 +23,6 @@
             QTEST_SET_MAIN_SOURCE_PATH                                                             \
             status = QTest::qExec(&test, argc, argv);                                              \
         }                                                                                          \
-        for (QWidget * window : QApplication::topLevelWidgets()) {                                 \
-            if (!window->parent())                                                                 \
-                delete window;                                                                     \
-        }                                                                                          \
-        BrowserProfile::release();                                                                 \
+        Shutdown::releaseWindowsAndProfile();                                                      \
         return status;                                                                             \
     }

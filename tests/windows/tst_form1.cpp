@@ -1,3 +1,4 @@
+#include "app/Shutdown.h"
 #include "app/Twips.h"
 #include "lists/ListFile.h"
 #include "main_window/Form1.h"
@@ -51,10 +52,7 @@ class Form1Test : public QObject {
 
 void Form1Test::cleanup()
 {
-    for (QWidget *window : QApplication::topLevelWidgets()) {
-        if (!window->parent())
-            delete window;
-    }
+    Shutdown::deleteWindows();
     m_fakes.reset();
     m_folder.reset(); // the old folder restores the old working directory first
     m_folder = std::make_unique<WorkingFolder>();
