@@ -51,6 +51,7 @@ Form1::Form1(QWidget *parent) : QMainWindow(parent)
     client->setObjectName(QStringLiteral("client"));
     setCentralWidget(client);
     createControls(client);
+    connectEvents();
     client->installEventFilter(this);
 
     // The restored window: the design client size at a fixed place on the screen.
@@ -100,6 +101,25 @@ void Form1::createControls(QWidget *client)
     QWidget::setTabOrder(Text2, Command2);
 }
 
+void Form1::connectEvents()
+{
+    // Qt's main windows have no default button: Enter in any of the three boxes presses GO,
+    // so Enter in the search box visits the address, it does not search. Enter on the focused
+    // Search button presses that button.
+    connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
+    for (QLineEdit *box : {Text1->lineEdit(), Combo1->lineEdit(), Text2})
+        connect(box, &QLineEdit::returnPressed, Command1, &QPushButton::click);
+    Command2->setAutoDefault(true);
+    Text2->installEventFilter(this);
+
+    connect(WebBrowser1, &WebView::StatusTextChange, this, &Form1::WebBrowser1_StatusTextChange);
+    connect(WebBrowser1, &WebView::ProgressChange, this, &Form1::WebBrowser1_ProgressChange);
+    // Direct: the handler answers the request before the view goes on.
+    connect(WebBrowser1, &WebView::NewWindow2, this, &Form1::WebBrowser1_NewWindow2,
+            Qt::DirectConnection);
+    connect(WebBrowser1, &WebView::DocumentComplete, this, &Form1::WebBrowser1_DocumentComplete);
+}
+
 Form1 *Form1::newLoaded()
 {
     auto *window = new Form1;
@@ -134,10 +154,60 @@ void Form1::Form_Resize()
     applyLayout();
 }
 
+void Form1::Command1_Click()
+{
+    WebBrowser1->Navigate2(Text1->currentText());
+}
+
+void Form1::Text2_GotFocus()
+{
+    if (Text2->text() == QLatin1String("Powered By Yahoo!"))
+        Text2->clear();
+}
+
+void Form1::WebBrowser1_StatusTextChange(const QString &Text)
+{
+    StatusBar1->setPanelText(1, Text);
+}
+
+void Form1::WebBrowser1_ProgressChange(int Progress, int ProgressMax)
+{
+    // The bar takes a maximum above its minimum of 0 and a value within its range; anything
+    // else is refused quietly and the old value stays.
+    if (ProgressMax > ProgressBar1->minimum()) {
+        // Keep the value inside the new range, or the bar would reset itself.
+        if (ProgressBar1->value() > ProgressMax)
+            ProgressBar1->setValue(ProgressMax);
+        ProgressBar1->setMaximum(ProgressMax);
+    }
+    if (Progress >= ProgressBar1->minimum() && Progress <= ProgressBar1->maximum())
+        ProgressBar1->setValue(Progress);
+}
+
+void Form1::WebBrowser1_NewWindow2(QObject **ppDisp, bool *Cancel)
+{
+    Q_UNUSED(Cancel);
+    // The new window's whole load runs first; then its view takes the requested page.
+    Form1 *window = newLoaded();
+    *ppDisp = window->WebBrowser1->Object();
+    window->showMaximized();
+}
+
+void Form1::WebBrowser1_DocumentComplete()
+{
+    // A history line that cannot be written is lost quietly: the page still shows and the
+    // address box and caption still follow it.
+    ListFile::AppendLine(Product::HistoryFile, WebBrowser1->LocationURL());
+    Text1->setEditText(WebBrowser1->LocationURL());
+    setWindowTitle(Product::Name + QStringLiteral(" - ") + WebBrowser1->LocationName());
+}
+
 bool Form1::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == centralWidget() && event->type() == QEvent::Resize)
         Form_Resize();
+    else if (watched == Text2 && event->type() == QEvent::FocusIn)
+        Text2_GotFocus();
     return QMainWindow::eventFilter(watched, event);
 }
 

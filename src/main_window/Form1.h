@@ -29,6 +29,14 @@ class Form1 : public QMainWindow {
     // Lays the controls out for the client area's current size.
     void Form_Resize();
 
+    // GO: visits the address box's text as typed.
+    void Command1_Click();
+    void Text2_GotFocus();
+    void WebBrowser1_StatusTextChange(const QString &Text);
+    void WebBrowser1_ProgressChange(int Progress, int ProgressMax);
+    void WebBrowser1_NewWindow2(QObject **ppDisp, bool *Cancel);
+    void WebBrowser1_DocumentComplete();
+
     QPushButton *Command2;
     QLineEdit *Text2;
     QComboBox *Combo1;
@@ -47,6 +55,7 @@ class Form1 : public QMainWindow {
 
   private:
     void createControls(QWidget *client);
+    void connectEvents();
     void applyLayout();
 
     Form1Layout m_layout;

@@ -1,0 +1,137 @@
+#include "app/Shutdown.h"
+#include "lists/ListFile.h"
+#include "main_window/Form1.h"
+#include "support/LoopbackServer.h"
+#include "support/TestMain.h"
+#include "support/WorkingFolder.h"
+#include "webview/EngineWebView.h"
+
+#include <QComboBox>
+#include <QSignalSpy>
+#include <QTest>
+#include <QWebEngineView>
+#include <memory>
+
+namespace {
+QList<Form1 *> mainWindows()
+{
+    QList<Form1 *> windows;
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (auto *window = qobject_cast<Form1 *>(widget); window && window->isVisible())
+            windows.append(window);
+    }
+    return windows;
+}
+} // namespace
+
+// Main windows on the real engine, browsing pages served on 127.0.0.1.
+class BrowsingTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void typingAnAddressAndEnterVisitsIt();
+    void aClickThatOpensAWindowGetsANewMainWindow();
+    void aScriptAloneOpensNoWindow();
+
+  private:
+    LoopbackServer m_server;
+    std::unique_ptr<WorkingFolder> m_folder;
+};
+
+void BrowsingTest::initTestCase()
+{
+    QVERIFY(m_server.listen());
+    m_server.serveHtml("/page", "<title>A page</title><p>Hello</p>");
+    // One big button: a click anywhere in the view opens a window.
+    m_server.serveHtml("/opener",
+                       "<title>Opener</title><button id=b style='position:fixed;inset:0' "
+                       "onclick=\"window.open('/popup')\">open</button>");
+    m_server.serveHtml("/popup", "<title>Popup</title><p>Popup</p>");
+    m_server.serveHtml("/flood", "<title>Flood</title><script>for (let i = 0; i < 30; ++i) "
+                                 "window.open('/flooded' + i);</script>");
+}
+
+void BrowsingTest::init()
+{
+    m_folder = std::make_unique<WorkingFolder>();
+}
+
+void BrowsingTest::cleanup()
+{
+    Shutdown::deleteWindows();
+    m_folder.reset();
+}
+
+void BrowsingTest::typingAnAddressAndEnterVisitsIt()
+{
+    Form1 *window = Form1::newLoaded();
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    // The home page completes first.
+    QTRY_COMPARE_WITH_TIMEOUT(window->windowTitle().startsWith("Zarvo Velmora 1.0 - "), true,
+                              20000);
+
+    const QString address = m_server.url("/page").toString();
+    window->Text1->setFocus();
+    window->Text1->clearEditText();
+    QTest::keyClicks(window->Text1, address);
+    QTest::keyClick(window->Text1, Qt::Key_Return);
+    QTRY_COMPARE_WITH_TIMEOUT(window->windowTitle(), QString("Zarvo Velmora 1.0 - A page"), 20000);
+    QCOMPARE(window->Text1->currentText(), address);
+    QCOMPARE(ListFile::ReadLines("History.DAT").entries.last(), address);
+}
+
+void BrowsingTest::aClickThatOpensAWindowGetsANewMainWindow()
+{
+    Form1 *opener = Form1::newLoaded();
+    opener->show();
+    QVERIFY(QTest::qWaitForWindowExposed(opener));
+    QSignalSpy done(opener->WebBrowser1, &WebView::DocumentComplete);
+    opener->WebBrowser1->Navigate(m_server.url("/opener").toString());
+    QTRY_COMPARE_WITH_TIMEOUT(opener->windowTitle(), QString("Zarvo Velmora 1.0 - Opener"), 20000);
+
+    auto *engine = static_cast<EngineWebView *>(opener->WebBrowser1)->engineView();
+    QWidget *input = engine->focusProxy() ? engine->focusProxy() : engine;
+    QTRY_VERIFY_WITH_TIMEOUT(
+        mainWindows().size() == 2 ||
+            [&] {
+                QTest::mouseClick(input, Qt::LeftButton, {}, input->rect().center());
+                return false;
+            }(),
+        20000);
+
+    Form1 *popup = mainWindows().first() == opener ? mainWindows().last() : mainWindows().first();
+    QTRY_COMPARE_WITH_TIMEOUT(popup->windowTitle(), QString("Zarvo Velmora 1.0 - Popup"), 20000);
+    QCOMPARE(opener->windowTitle(), QString("Zarvo Velmora 1.0 - Opener"));
+
+    // The popup's load stamp comes before its page's line.
+    const QStringList history = ListFile::ReadLines("History.DAT").entries;
+    const qsizetype page = history.lastIndexOf(m_server.url("/popup").toString());
+    QVERIFY(page > 0);
+    QVERIFY(history.indexOf(m_server.url("/opener").toString()) < page - 1);
+    QVERIFY(!history[page - 1].startsWith("http"));
+}
+
+void BrowsingTest::aScriptAloneOpensNoWindow()
+{
+    Form1 *window = Form1::newLoaded();
+    window->show();
+    QSignalSpy requests(window->WebBrowser1, &WebView::NewWindow2);
+    window->WebBrowser1->Navigate(m_server.url("/flood").toString());
+    QTRY_COMPARE_WITH_TIMEOUT(window->windowTitle(), QString("Zarvo Velmora 1.0 - Flood"), 20000);
+    // A round trip through the page: its window.open calls were handled before the answer.
+    auto *engine = static_cast<EngineWebView *>(window->WebBrowser1)->engineView();
+    bool answered = false;
+    engine->page()->runJavaScript("1", [&](const QVariant &) { answered = true; });
+    QTRY_VERIFY(answered);
+    QCOMPARE(requests.size(), 0);
+    QCOMPARE(mainWindows().size(), 1);
+    QVERIFY(!m_server.requests().join(' ').contains("/flooded"));
+}
+
+ZV_TEST_MAIN(BrowsingTest)
+#include "tst_browsing.moc"

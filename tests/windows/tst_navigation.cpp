@@ -1,0 +1,234 @@
+#include "app/Shutdown.h"
+#include "lists/ListFile.h"
+#include "main_window/Form1.h"
+#include "main_window/StatusBar.h"
+#include "support/FakeWebView.h"
+#include "support/TestMain.h"
+#include "support/WorkingFolder.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <memory>
+
+// The main window's navigation and its answers to the web view's events, on a fake web view.
+class NavigationTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void init();
+    void cleanup();
+
+    void enterInEachBoxVisitsTheAddressAsTyped_data();
+    void enterInEachBoxVisitsTheAddressAsTyped();
+    void enterOnTheSearchButtonDoesNotVisitTheAddress();
+    void typingNeverCompletesNorRecasesNorAddsToTheLists();
+    void focusClearsOnlyTheExactSearchLabel_data();
+    void focusClearsOnlyTheExactSearchLabel();
+    void statusText();
+    void progressTakesOnlyValuesTheBarAccepts();
+    void eachDocumentCompleteAppendsTheTopLevelAddress();
+    void emptyAddressAndTitle();
+    void aHistoryThatCannotBeWrittenKeepsTheWindowWorking();
+    void aNewWindowRequestGetsALoadedMainWindow();
+
+  private:
+    FakeWebView *view() const { return qobject_cast<FakeWebView *>(m_window->WebBrowser1); }
+
+    std::unique_ptr<FakeWebView::Install> m_fakes;
+    std::unique_ptr<WorkingFolder> m_folder;
+    Form1 *m_window = nullptr;
+};
+
+void NavigationTest::init()
+{
+    m_folder = std::make_unique<WorkingFolder>();
+    m_fakes = std::make_unique<FakeWebView::Install>();
+    WorkingFolder::write("Favorites.DAT", "http://example.com/\r\n");
+    m_window = Form1::newLoaded();
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window));
+    QApplication::setActiveWindow(m_window);
+    view()->calls.clear();
+}
+
+void NavigationTest::cleanup()
+{
+    Shutdown::deleteWindows();
+    m_fakes.reset();
+    m_folder.reset();
+}
+
+void NavigationTest::enterInEachBoxVisitsTheAddressAsTyped_data()
+{
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("typed");
+    QTest::newRow("address box") << "Text1"
+                                 << " example.com/a b ";
+    QTest::newRow("address box, empty") << "Text1"
+                                        << "";
+    QTest::newRow("search box") << "Text2"
+                                << "example.com";
+    QTest::newRow("category box") << "Combo1"
+                                  << "example.com";
+}
+
+void NavigationTest::enterInEachBoxVisitsTheAddressAsTyped()
+{
+    QFETCH(QString, box);
+    QFETCH(QString, typed);
+    m_window->Text1->setFocus();
+    QTest::keyClicks(m_window->Text1, typed);
+    QWidget *target = m_window->findChild<QWidget *>(box);
+    target->setFocus();
+    QTRY_VERIFY(target->hasFocus());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCOMPARE(view()->calls, QStringList{"Navigate2 " + typed});
+}
+
+void NavigationTest::enterOnTheSearchButtonDoesNotVisitTheAddress()
+{
+    m_window->Text1->setEditText("example.com");
+    m_window->Command2->setFocus();
+    QTRY_VERIFY(m_window->Command2->hasFocus());
+    QTest::keyClick(m_window->Command2, Qt::Key_Return);
+    QVERIFY(!view()->calls.join('|').contains("Navigate2"));
+}
+
+void NavigationTest::typingNeverCompletesNorRecasesNorAddsToTheLists()
+{
+    // A prefix of a favourite stays a prefix.
+    m_window->Text1->setFocus();
+    QTest::keyClicks(m_window->Text1, "http://ex");
+    QTest::keyClick(m_window->Text1, Qt::Key_Return);
+    QCOMPARE(view()->calls, QStringList{"Navigate2 http://ex"});
+    QCOMPARE(m_window->Text1->count(), 1);
+
+    // "web" is not "Web", not even after Enter and a change of focus.
+    m_window->Combo1->setFocus();
+    m_window->Combo1->lineEdit()->selectAll();
+    QTest::keyClicks(m_window->Combo1, "web");
+    QTest::keyClick(m_window->Combo1, Qt::Key_Return);
+    m_window->Text1->setFocus();
+    QTRY_VERIFY(m_window->Text1->hasFocus());
+    QCOMPARE(m_window->Combo1->currentText(), QString("web"));
+    QCOMPARE(m_window->Combo1->count(), 8);
+}
+
+void NavigationTest::focusClearsOnlyTheExactSearchLabel_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("after");
+    QTest::newRow("the label") << "Powered By Yahoo!"
+                               << "";
+    QTest::newRow("other case") << "powered by yahoo!"
+                                << "powered by yahoo!";
+    QTest::newRow("trailing blank") << "Powered By Yahoo! "
+                                    << "Powered By Yahoo! ";
+    QTest::newRow("user text") << "news"
+                               << "news";
+}
+
+void NavigationTest::focusClearsOnlyTheExactSearchLabel()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, after);
+    m_window->Text2->setText(text);
+    m_window->Text2->setFocus();
+    QTRY_VERIFY(m_window->Text2->hasFocus());
+    QCOMPARE(m_window->Text2->text(), after);
+    // Never put back.
+    m_window->Text1->setFocus();
+    QTRY_VERIFY(m_window->Text1->hasFocus());
+    QCOMPARE(m_window->Text2->text(), after);
+}
+
+void NavigationTest::statusText()
+{
+    emit view()->StatusTextChange("http://example.com/link");
+    QCOMPARE(m_window->StatusBar1->panelText(1), QString("http://example.com/link"));
+    emit view()->StatusTextChange(QString());
+    QCOMPARE(m_window->StatusBar1->panelText(1), QString());
+}
+
+void NavigationTest::progressTakesOnlyValuesTheBarAccepts()
+{
+    QProgressBar *bar = m_window->ProgressBar1;
+    emit view()->ProgressChange(30, 200);
+    QCOMPARE(bar->maximum(), 200);
+    QCOMPARE(bar->value(), 30);
+    emit view()->ProgressChange(-1, 0); // both refused, no message
+    QCOMPARE(bar->maximum(), 200);
+    QCOMPARE(bar->value(), 30);
+    emit view()->ProgressChange(500, 300); // maximum taken, value refused
+    QCOMPARE(bar->maximum(), 300);
+    QCOMPARE(bar->value(), 30);
+    emit view()->ProgressChange(10, 20); // a maximum below the value: the value stays in range
+    QCOMPARE(bar->maximum(), 20);
+    QCOMPARE(bar->value(), 10);
+    emit view()->ProgressChange(50, 100);
+    QCOMPARE(bar->value(), 50);
+    QVERIFY(!QApplication::activeModalWidget());
+}
+
+void NavigationTest::eachDocumentCompleteAppendsTheTopLevelAddress()
+{
+    view()->locationURL = "http://top.example/";
+    view()->locationName = "Top";
+    const int before = ListFile::ReadLines("History.DAT").entries.size();
+    for (int frame = 0; frame < 3; ++frame)
+        view()->raiseDocumentComplete();
+    const QStringList history = ListFile::ReadLines("History.DAT").entries;
+    QCOMPARE(history.mid(before), QStringList(3, "http://top.example/"));
+    QCOMPARE(m_window->Text1->currentText(), QString("http://top.example/"));
+    QCOMPARE(m_window->Text1->count(), 1); // the address is not added to the list
+    QCOMPARE(m_window->windowTitle(), QString("Zarvo Velmora 1.0 - Top"));
+}
+
+void NavigationTest::emptyAddressAndTitle()
+{
+    m_window->Text1->setEditText("typed");
+    view()->raiseDocumentComplete();
+    QVERIFY(WorkingFolder::read("History.DAT").endsWith("\r\n\r\n"));
+    QCOMPARE(m_window->Text1->currentText(), QString());
+    QCOMPARE(m_window->windowTitle(), QString("Zarvo Velmora 1.0 - "));
+}
+
+void NavigationTest::aHistoryThatCannotBeWrittenKeepsTheWindowWorking()
+{
+    QVERIFY(QFile::remove("History.DAT"));
+    QVERIFY(QDir().mkdir("History.DAT"));
+    view()->locationURL = "http://a.example/";
+    view()->locationName = "A";
+    view()->raiseDocumentComplete();
+    QCOMPARE(m_window->Text1->currentText(), QString("http://a.example/"));
+    QCOMPARE(m_window->windowTitle(), QString("Zarvo Velmora 1.0 - A"));
+    QVERIFY(!QApplication::activeModalWidget());
+    QVERIFY(QFileInfo("History.DAT").isDir());
+}
+
+void NavigationTest::aNewWindowRequestGetsALoadedMainWindow()
+{
+    const int stamps = ListFile::ReadLines("History.DAT").entries.size();
+    QObject *target = nullptr;
+    bool cancel = false;
+    emit view()->NewWindow2(&target, &cancel);
+    QCOMPARE(FakeWebView::made().size(), 2);
+    FakeWebView *opened = FakeWebView::made().last();
+    QCOMPARE(target, opened->Object());
+    QVERIFY(!cancel);
+    QCOMPARE(opened->calls, QStringList{"GoHome"});
+    QCOMPARE(ListFile::ReadLines("History.DAT").entries.size(), stamps + 1);
+    auto *window = qobject_cast<Form1 *>(opened->window());
+    QVERIFY(window && window != m_window);
+    QVERIFY(window->isVisible());
+    QCOMPARE(window->Text1->count(), 1); // its own copy of the favourites
+    QVERIFY(view()->calls.isEmpty());    // the opener keeps its page
+}
+
+ZV_TEST_MAIN(NavigationTest)
+#include "tst_navigation.moc"
