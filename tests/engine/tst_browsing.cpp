@@ -90,19 +90,14 @@ void BrowsingTest::aClickThatOpensAWindowGetsANewMainWindow()
     Form1 *opener = Form1::newLoaded();
     opener->show();
     QVERIFY(QTest::qWaitForWindowExposed(opener));
-    QSignalSpy done(opener->WebBrowser1, &WebView::DocumentComplete);
     opener->WebBrowser1->Navigate(m_server.url("/opener").toString());
     QTRY_COMPARE_WITH_TIMEOUT(opener->windowTitle(), QString("Zarvo Velmora 1.0 - Opener"), 20000);
 
     auto *engine = static_cast<EngineWebView *>(opener->WebBrowser1)->engineView();
     QWidget *input = engine->focusProxy() ? engine->focusProxy() : engine;
-    QTRY_VERIFY_WITH_TIMEOUT(
-        mainWindows().size() == 2 ||
-            [&] {
-                QTest::mouseClick(input, Qt::LeftButton, {}, input->rect().center());
-                return false;
-            }(),
-        20000);
+    // One click: each click would open one more window.
+    QTest::mouseClick(input, Qt::LeftButton, {}, input->rect().center());
+    QTRY_COMPARE_WITH_TIMEOUT(mainWindows().size(), 2, 20000);
 
     Form1 *popup = mainWindows().first() == opener ? mainWindows().last() : mainWindows().first();
     QTRY_COMPARE_WITH_TIMEOUT(popup->windowTitle(), QString("Zarvo Velmora 1.0 - Popup"), 20000);
@@ -113,7 +108,7 @@ void BrowsingTest::aClickThatOpensAWindowGetsANewMainWindow()
     const qsizetype page = history.lastIndexOf(m_server.url("/popup").toString());
     QVERIFY(page > 0);
     QVERIFY(history.indexOf(m_server.url("/opener").toString()) < page - 1);
-    QVERIFY(!history[page - 1].startsWith("http"));
+    QVERIFY2(!history[page - 1].startsWith("http"), qPrintable(history.join(" | ")));
 }
 
 void BrowsingTest::aScriptAloneOpensNoWindow()
