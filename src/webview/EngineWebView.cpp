@@ -1,6 +1,7 @@
 #include "webview/EngineWebView.h"
 
 #include "webview/BrowserProfile.h"
+#include "webview/PagePrinter.h"
 #include "webview/UserAddress.h"
 #include "webview/WebViewSettings.h"
 
@@ -84,6 +85,12 @@ void EngineWebView::ExecWB(int cmdID, int cmdexecopt, const QVariant &in, QVaria
         break;
     case OLECMDID_SELECTALL:
         m_view->triggerPageAction(QWebEnginePage::SelectAll);
+        break;
+    case OLECMDID_PRINT:
+        m_printer->print();
+        break;
+    case OLECMDID_PRINTPREVIEW:
+        m_printer->preview();
         break;
     default:
         // A command the view does not offer changes nothing.

@@ -2,6 +2,7 @@
 
 #include "webview/WebView.h"
 
+class PagePrinter;
 class QWebEngineNewWindowRequest;
 class QWebEngineView;
 
@@ -30,6 +31,7 @@ class EngineWebView : public WebView {
     QObject *Object() override;
 
     QWebEngineView *engineView() const { return m_view; }
+    PagePrinter *printer() const { return m_printer; }
 
   private:
     void open(const QString &text);
@@ -40,4 +42,5 @@ class EngineWebView : public WebView {
     void handleNewWindowRequested(QWebEngineNewWindowRequest &request);
 
     QWebEngineView *m_view;
+    PagePrinter *m_printer;
 };

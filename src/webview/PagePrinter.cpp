@@ -1,0 +1,79 @@
+#include "webview/PagePrinter.h"
+
+#include <QEventLoop>
+#include <QPointer>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QWebEngineView>
+
+PagePrinter::PagePrinter(QWebEngineView *view)
+    : QObject(view), m_view(view), m_printer(std::make_unique<QPrinter>(QPrinter::HighResolution))
+{
+    // The engine rasterises what it prints: a coarse resolution gives blurred text.
+    m_printer->setResolution(300);
+}
+
+PagePrinter::~PagePrinter() = default;
+
+bool PagePrinter::hasPage() const
+{
+    return !m_view->url().isEmpty();
+}
+
+void PagePrinter::print()
+{
+    if (!hasPage() || m_printing)
+        return;
+    // On the heap: a dialog parented to the view goes with it if the window closes meanwhile.
+    QPointer<PagePrinter> self(this);
+    QPointer<QPrintDialog> dialog = new QPrintDialog(m_printer.get(), m_view);
+    const bool accepted = dialog->exec() == QDialog::Accepted;
+    delete dialog;
+    if (!accepted || !self)
+        return;
+    // Not waited for: the window stays usable while the engine prints.
+    m_printing = true;
+    connect(
+        m_view, &QWebEngineView::printFinished, this,
+        [this](bool ok) {
+            m_printing = false;
+            emit finished(ok);
+        },
+        Qt::SingleShotConnection);
+    m_view->print(m_printer.get());
+}
+
+void PagePrinter::preview()
+{
+    if (!hasPage() || m_printing)
+        return;
+    QPointer<QPrintPreviewDialog> dialog = new QPrintPreviewDialog(m_printer.get(), m_view);
+    connect(dialog, &QPrintPreviewDialog::paintRequested, this,
+            [this](QPrinter *) { printAndWait(); });
+    dialog->exec();
+    delete dialog;
+}
+
+bool PagePrinter::printAndWait()
+{
+    if (m_printing)
+        return false;
+    m_printing = true;
+    QPointer<PagePrinter> self(this);
+    QEventLoop loop;
+    bool result = false;
+    connect(m_view, &QWebEngineView::printFinished, &loop, [&](bool ok) {
+        result = ok;
+        loop.quit();
+    });
+    // The view may go while we wait (its window closed): stop waiting then too.
+    connect(m_view, &QObject::destroyed, &loop, &QEventLoop::quit);
+    m_view->print(m_printer.get());
+    loop.exec();
+    if (!self)
+        return false;
+    m_printing = false;
+    emit finished(result);
+    return result;
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QObject>
+#include <memory>
+
+class QPrinter;
+class QWebEngineView;
+
+// Printing for one web view: its own printer, so a page setup chosen in a window serves that
+// window's later prints. The engine prints asynchronously; one print at a time.
+class PagePrinter : public QObject {
+    Q_OBJECT
+
+  public:
+    explicit PagePrinter(QWebEngineView *view);
+    ~PagePrinter() override;
+
+    QPrinter *printer() const { return m_printer.get(); }
+    bool isPrinting() const { return m_printing; }
+
+    // The print dialog, then the page to the chosen printer.
+    void print();
+    // The print preview dialog for the page.
+    void preview();
+
+  signals:
+    void finished(bool ok);
+
+  private:
+    bool hasPage() const;
+    // Prints and waits until the engine is done: the preview needs its pages painted on return.
+    bool printAndWait();
+
+    QWebEngineView *m_view;
+    std::unique_ptr<QPrinter> m_printer;
+    bool m_printing = false;
+};
