@@ -6,6 +6,7 @@
 #include "lists/ListFile.h"
 #include "main_window/LoadStamp.h"
 #include "main_window/StatusBar.h"
+#include "search/SearchAddress.h"
 #include "webview/WebView.h"
 #include "webview/WebViewFactory.h"
 
@@ -63,6 +64,7 @@ Form1::Form1(QWidget *parent) : QMainWindow(parent)
 void Form1::createControls(QWidget *client)
 {
     Command2 = named(new QPushButton(QStringLiteral("Search"), client), "Command2");
+    connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
     Text2 = named(new QLineEdit(QStringLiteral("Powered By Yahoo!"), client), "Text2");
     Text2->setCursorPosition(0); // show the label from its start in the narrow box
     Combo1 = editableComboBox(client, "Combo1");
@@ -132,6 +134,14 @@ void Form1::Form_Resize()
     m_layout.align(W, H);
     m_layout.Form_Resize(W, H);
     applyLayout();
+}
+
+void Form1::Command2_Click()
+{
+    const std::optional<QString> url =
+        SearchAddress::forSearch(Combo1->currentText(), Text2->text());
+    if (url)
+        WebBrowser1->Navigate(*url);
 }
 
 bool Form1::eventFilter(QObject *watched, QEvent *event)
