@@ -6,6 +6,7 @@
 #include "lists/ListFile.h"
 #include "main_window/LoadStamp.h"
 #include "main_window/StatusBar.h"
+#include "search/SearchAddress.h"
 #include "webview/WebView.h"
 #include "webview/WebViewFactory.h"
 
@@ -64,6 +65,7 @@ Form1::Form1(QWidget *parent) : QMainWindow(parent)
 void Form1::createControls(QWidget *client)
 {
     Command2 = named(new QPushButton(QStringLiteral("Search"), client), "Command2");
+    connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
     Text2 = named(new QLineEdit(QStringLiteral("Powered By Yahoo!"), client), "Text2");
     Text2->setCursorPosition(0); // show the label from its start in the narrow box
     Combo1 = editableComboBox(client, "Combo1");
@@ -154,6 +156,7 @@ void Form1::Form_Resize()
     applyLayout();
 }
 
+<<<<<<< HEAD
 void Form1::Command1_Click()
 {
     WebBrowser1->Navigate2(Text1->currentText());
@@ -200,6 +203,14 @@ void Form1::WebBrowser1_DocumentComplete()
     ListFile::AppendLine(Product::HistoryFile, WebBrowser1->LocationURL());
     Text1->setEditText(WebBrowser1->LocationURL());
     setWindowTitle(Product::Name + QStringLiteral(" - ") + WebBrowser1->LocationName());
+=======
+void Form1::Command2_Click()
+{
+    const std::optional<QString> url =
+        SearchAddress::forSearch(Combo1->currentText(), Text2->text());
+    if (url)
+        WebBrowser1->Navigate(*url);
+>>>>>>> issue-4
 }
 
 bool Form1::eventFilter(QObject *watched, QEvent *event)

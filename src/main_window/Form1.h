@@ -28,6 +28,8 @@ class Form1 : public QMainWindow {
     void Form_Load();
     // Lays the controls out for the client area's current size.
     void Form_Resize();
+    // Search: the result page for the category box's text, or nothing when it names no category.
+    void Command2_Click();
 
     // GO: visits the address box's text as typed.
     void Command1_Click();
