@@ -65,7 +65,6 @@ Form1::Form1(QWidget *parent) : QMainWindow(parent)
 void Form1::createControls(QWidget *client)
 {
     Command2 = named(new QPushButton(QStringLiteral("Search"), client), "Command2");
-    connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
     Text2 = named(new QLineEdit(QStringLiteral("Powered By Yahoo!"), client), "Text2");
     Text2->setCursorPosition(0); // show the label from its start in the narrow box
     Combo1 = editableComboBox(client, "Combo1");
@@ -109,6 +108,7 @@ void Form1::connectEvents()
     // so Enter in the search box visits the address, it does not search. Enter on the focused
     // Search button presses that button.
     connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
     for (QLineEdit *box : {Text1->lineEdit(), Combo1->lineEdit(), Text2})
         connect(box, &QLineEdit::returnPressed, Command1, &QPushButton::click);
     Command2->setAutoDefault(true);
@@ -156,10 +156,17 @@ void Form1::Form_Resize()
     applyLayout();
 }
 
-<<<<<<< HEAD
 void Form1::Command1_Click()
 {
     WebBrowser1->Navigate2(Text1->currentText());
+}
+
+void Form1::Command2_Click()
+{
+    const std::optional<QString> url =
+        SearchAddress::forSearch(Combo1->currentText(), Text2->text());
+    if (url)
+        WebBrowser1->Navigate(*url);
 }
 
 void Form1::Text2_GotFocus()
@@ -203,14 +210,6 @@ void Form1::WebBrowser1_DocumentComplete()
     ListFile::AppendLine(Product::HistoryFile, WebBrowser1->LocationURL());
     Text1->setEditText(WebBrowser1->LocationURL());
     setWindowTitle(Product::Name + QStringLiteral(" - ") + WebBrowser1->LocationName());
-=======
-void Form1::Command2_Click()
-{
-    const std::optional<QString> url =
-        SearchAddress::forSearch(Combo1->currentText(), Text2->text());
-    if (url)
-        WebBrowser1->Navigate(*url);
->>>>>>> issue-4
 }
 
 bool Form1::eventFilter(QObject *watched, QEvent *event)
