@@ -13,5 +13,5 @@ done
 for svg in toolbar/*.svg; do
     png="${svg%.svg}.png"
     rsvg-convert -w 32 -h 32 -b '#c0c0c0' "$svg" -o "$png"
-    convert "$png" -background '#c0c0c0' -alpha remove -alpha off -define png:color-type=2 "$png"
+    convert "$png" -background '#c0c0c0' -alpha remove -alpha off -strip -define png:color-type=2 "$png"
 done

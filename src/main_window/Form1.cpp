@@ -10,11 +10,14 @@
 #include "webview/WebView.h"
 #include "webview/WebViewFactory.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QDateTime>
 #include <QEvent>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QToolBar>
@@ -68,9 +71,9 @@ void Form1::createControls(QWidget *client)
     Text2 = named(new QLineEdit(QStringLiteral("Powered By Yahoo!"), client), "Text2");
     Text2->setCursorPosition(0); // show the label from its start in the narrow box
     Combo1 = editableComboBox(client, "Combo1");
-    Combo1->addItems({QStringLiteral("Web"), QStringLiteral("Images"), QStringLiteral("Video"),
-                      QStringLiteral("Audio"), QStringLiteral("Directory"), QStringLiteral("Local"),
-                      QStringLiteral("News"), QStringLiteral("Shopping")});
+    // The categories in the order the Search button tries them.
+    for (const SearchAddress::Category &category : SearchAddress::Categories)
+        Combo1->addItem(category.name);
     Combo1->setCurrentIndex(0);
     ProgressBar1 = named(new QProgressBar(client), "ProgressBar1");
     ProgressBar1->setRange(0, 100);
@@ -86,6 +89,7 @@ void Form1::createControls(QWidget *client)
     Toolbar1->setMovable(false);
     Toolbar1->setFloatable(false);
     Toolbar1->setIconSize(QSize(32, 32));
+    createToolbarButtons();
     Label1 = named(new QLabel(QStringLiteral("Address:"), client), "Label1");
     Label1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
@@ -100,6 +104,49 @@ void Form1::createControls(QWidget *client)
     QWidget::setTabOrder(Text1, Combo1);
     QWidget::setTabOrder(Combo1, Text2);
     QWidget::setTabOrder(Text2, Command2);
+}
+
+void Form1::createToolbarButtons()
+{
+    struct Button {
+        const char *key;
+        const char *toolTip;
+        int picture;
+    };
+    // Picture 0 is a separator.
+    static const Button Buttons[] = {
+        {"Back", "Back", 1},
+        {"Forward", "Forward", 2},
+        {nullptr, nullptr, 0},
+        {"Stop", "Stop loading the current page.", 3},
+        {"Refresh", "Refresh the current page.", 4},
+        {nullptr, nullptr, 0},
+        {"Home", "Navigate to your home page.", 5},
+        {"Search", "Search page", 6},
+        {nullptr, nullptr, 0},
+        {"Print", "Print the current page.", 7},
+        {"Preview", "Preview how the current page will print.", 8},
+        {nullptr, nullptr, 0},
+        {"Favorites", "Display your favorites list.", 9},
+        {"History", "View your history.", 10},
+        {"Add", "Add current page to favorites.", 11},
+    };
+    for (const Button &button : Buttons) {
+        if (!button.key) {
+            Toolbar1->addSeparator();
+            continue;
+        }
+        const QString key = QLatin1String(button.key);
+        QAction *action = Toolbar1->addAction(ImageList1.icon(button.picture), QString());
+        action->setObjectName(key);
+        action->setData(key);
+        action->setToolTip(QLatin1String(button.toolTip));
+        // Tests and assistive technology find each button by its key.
+        QWidget *widget = Toolbar1->widgetForAction(action);
+        widget->setObjectName(key);
+        widget->setAccessibleName(key);
+    }
+    connect(Toolbar1, &QToolBar::actionTriggered, this, &Form1::Toolbar1_ButtonClick);
 }
 
 void Form1::connectEvents()
@@ -210,6 +257,51 @@ void Form1::WebBrowser1_DocumentComplete()
     ListFile::AppendLine(Product::HistoryFile, WebBrowser1->LocationURL());
     Text1->setEditText(WebBrowser1->LocationURL());
     setWindowTitle(Product::Name + QStringLiteral(" - ") + WebBrowser1->LocationName());
+}
+
+void Form1::Toolbar1_ButtonClick(QAction *Button)
+{
+    // Each command acts on this window's own web view; what the view refuses changes nothing.
+    const QString Key = Button->data().toString();
+    if (Key == QLatin1String("Back"))
+        WebBrowser1->GoBack();
+    else if (Key == QLatin1String("Forward"))
+        WebBrowser1->GoForward();
+    else if (Key == QLatin1String("Stop"))
+        WebBrowser1->Stop();
+    else if (Key == QLatin1String("Refresh"))
+        WebBrowser1->Refresh();
+    else if (Key == QLatin1String("Home"))
+        WebBrowser1->GoHome();
+    else if (Key == QLatin1String("Search"))
+        WebBrowser1->GoSearch();
+    else if (Key == QLatin1String("Print"))
+        WebBrowser1->ExecWB(WebView::OLECMDID_PRINT, WebView::OLECMDEXECOPT_DODEFAULT);
+    else if (Key == QLatin1String("Preview"))
+        WebBrowser1->ExecWB(WebView::OLECMDID_PRINTPREVIEW, WebView::OLECMDEXECOPT_DODEFAULT);
+    else if (Key == QLatin1String("Favorites"))
+        ; // Form3::showShared() once the Favorites window lands
+    else if (Key == QLatin1String("History"))
+        ; // Form4::showShared() once the History window lands
+    else if (Key == QLatin1String("Add"))
+        addToFavorites();
+}
+
+void Form1::addToFavorites()
+{
+    // Any failure ends the command quietly: no message, nothing more written. The file stays
+    // open while the confirmation is on screen, and a missing file is created even when
+    // nothing is written to it.
+    QFile file(Product::FavoritesFile);
+    if (!ListFile::openForAppend(file))
+        return;
+    const QString address = Text1->currentText();
+    if (!address.isEmpty()) {
+        if (!ListFile::appendEntry(file, address))
+            return;
+        QMessageBox::information(this, Product::Name,
+                                 QStringLiteral("URL added to favorites successfully."));
+    }
 }
 
 bool Form1::eventFilter(QObject *watched, QEvent *event)

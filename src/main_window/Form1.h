@@ -1,9 +1,11 @@
 #pragma once
 
 #include "main_window/Form1Layout.h"
+#include "main_window/ImageList.h"
 
 #include <QMainWindow>
 
+class QAction;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -38,6 +40,8 @@ class Form1 : public QMainWindow {
     void WebBrowser1_ProgressChange(int Progress, int ProgressMax);
     void WebBrowser1_NewWindow2(QObject **ppDisp, bool *Cancel);
     void WebBrowser1_DocumentComplete();
+    // Dispatches on the clicked button's key, exactly and case-sensitively.
+    void Toolbar1_ButtonClick(QAction *Button);
 
     QPushButton *Command2;
     QLineEdit *Text2;
@@ -48,6 +52,7 @@ class Form1 : public QMainWindow {
     StatusBar *StatusBar1;
     WebView *WebBrowser1;
     QToolBar *Toolbar1;
+    ImageList ImageList1;
     QLabel *Label1;
 
     const Form1Layout &layout() const { return m_layout; }
@@ -58,6 +63,9 @@ class Form1 : public QMainWindow {
   private:
     void createControls(QWidget *client);
     void connectEvents();
+    void createToolbarButtons();
+    // The toolbar's Add: the address box's text as a new favourite.
+    void addToFavorites();
     void applyLayout();
 
     Form1Layout m_layout;

@@ -1,6 +1,5 @@
 #include "main_window/ImageList.h"
 
-#include <QBitmap>
 #include <QImage>
 
 namespace {
@@ -12,11 +11,16 @@ const char *const Files[ImageList::Count] = {"01-back",      "02-forward", "03-s
 ImageList::ImageList()
 {
     for (const char *name : Files) {
-        const QImage image(QStringLiteral(":/toolbar/%1.png").arg(QLatin1String(name)));
-        QPixmap picture = QPixmap::fromImage(image.convertToFormat(QImage::Format_RGB32));
-        picture.setMask(QBitmap::fromImage(
-            image.createMaskFromColor(MaskColor | 0xFF000000u, Qt::MaskOutColor)));
-        m_pictures.append(picture);
+        QImage image = QImage(QStringLiteral(":/toolbar/%1.png").arg(QLatin1String(name)))
+                           .convertToFormat(QImage::Format_ARGB32);
+        for (int y = 0; y < image.height(); ++y) {
+            auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+            for (int x = 0; x < image.width(); ++x) {
+                if ((line[x] & 0xFFFFFF) == MaskColor)
+                    line[x] = 0;
+            }
+        }
+        m_pictures.append(QPixmap::fromImage(image));
     }
 }
 
