@@ -11,7 +11,8 @@
 #include <QWebEnginePage>
 #include <QWebEngineView>
 
-EngineWebView::EngineWebView(QWidget *parent) : WebView(parent), m_view(new QWebEngineView(this))
+EngineWebView::EngineWebView(QWidget *parent)
+    : WebView(parent), m_view(new QWebEngineView(this)), m_printer(new PagePrinter(m_view))
 {
     m_view->setPage(new QWebEnginePage(BrowserProfile::shared(), m_view));
     auto *layout = new QVBoxLayout(this);

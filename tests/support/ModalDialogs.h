@@ -7,8 +7,9 @@
 #include <functional>
 
 // Answers the next modal dialog from inside its own event loop, so a test never hangs on it.
-// The answer runs once, as soon as a modal widget shows.
-inline void answerNextModalDialog(std::function<void(QWidget *dialog)> answer)
+// The answer runs once, as soon as a modal widget shows. Delete the returned watcher to stop
+// waiting when no dialog may come.
+inline QPointer<QTimer> answerNextModalDialog(std::function<void(QWidget *dialog)> answer)
 {
     auto *timer = new QTimer(qApp);
     timer->setInterval(10);
@@ -20,4 +21,5 @@ inline void answerNextModalDialog(std::function<void(QWidget *dialog)> answer)
         }
     });
     timer->start();
+    return timer;
 }

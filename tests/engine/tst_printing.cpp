@@ -1,0 +1,101 @@
+#include "support/LoopbackServer.h"
+#include "support/ModalDialogs.h"
+#include "support/TestMain.h"
+#include "support/WorkingFolder.h"
+#include "webview/EngineWebView.h"
+#include "webview/PagePrinter.h"
+
+#include <QFileInfo>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
+#include <QSignalSpy>
+#include <QTest>
+
+// Printing and print preview of a page on the real engine.
+class PrintingTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void initTestCase();
+    void withNoPageNothingIsShown();
+    void printWritesThePageToTheChosenPrinter();
+    void previewShowsThePagesPainted();
+
+  private:
+    void load(EngineWebView &view);
+
+    LoopbackServer m_server;
+};
+
+void PrintingTest::initTestCase()
+{
+    QVERIFY(m_server.listen());
+    m_server.serveHtml("/page", "<title>Print me</title><h1>Printed</h1><p>Some text.</p>");
+}
+
+void PrintingTest::load(EngineWebView &view)
+{
+    QSignalSpy done(&view, &WebView::DocumentComplete);
+    view.Navigate(m_server.url("/page").toString());
+    QVERIFY(done.wait(20000));
+}
+
+void PrintingTest::withNoPageNothingIsShown()
+{
+    EngineWebView view;
+    bool shown = false;
+    const QPointer<QTimer> watcher = answerNextModalDialog([&](QWidget *dialog) {
+        shown = true;
+        dialog->close();
+    });
+    view.ExecWB(WebView::OLECMDID_PRINT, WebView::OLECMDEXECOPT_DODEFAULT);
+    view.ExecWB(WebView::OLECMDID_PRINTPREVIEW, WebView::OLECMDEXECOPT_DODEFAULT);
+    QCoreApplication::processEvents();
+    delete watcher;
+    QVERIFY(!shown);
+    QVERIFY(!view.printer()->isPrinting());
+}
+
+void PrintingTest::printWritesThePageToTheChosenPrinter()
+{
+    WorkingFolder folder;
+    EngineWebView view;
+    load(view);
+    const QString pdf = folder.file("page.pdf");
+    view.printer()->printer()->setOutputFormat(QPrinter::PdfFormat);
+    view.printer()->printer()->setOutputFileName(pdf);
+    QSignalSpy finished(view.printer(), &PagePrinter::finished);
+    answerNextModalDialog([](QWidget *dialog) {
+        QVERIFY(qobject_cast<QPrintDialog *>(dialog));
+        qobject_cast<QDialog *>(dialog)->accept();
+    });
+    view.ExecWB(WebView::OLECMDID_PRINT, WebView::OLECMDEXECOPT_DODEFAULT);
+    // A second request while the first prints is refused, not queued.
+    view.ExecWB(WebView::OLECMDID_PRINT, WebView::OLECMDEXECOPT_DODEFAULT);
+    QVERIFY(finished.wait(30000));
+    QCOMPARE(finished.size(), 1);
+    QCOMPARE(finished.first().first().toBool(), true);
+    QVERIFY(QFileInfo(pdf).size() > 1000);
+}
+
+void PrintingTest::previewShowsThePagesPainted()
+{
+    EngineWebView view;
+    load(view);
+    int pages = -1;
+    answerNextModalDialog([&](QWidget *dialog) {
+        QVERIFY(qobject_cast<QPrintPreviewDialog *>(dialog));
+        auto *preview = dialog->findChild<QPrintPreviewWidget *>();
+        QTRY_VERIFY_WITH_TIMEOUT(preview->pageCount() > 0, 30000);
+        pages = preview->pageCount();
+        qobject_cast<QDialog *>(dialog)->reject();
+    });
+    view.ExecWB(WebView::OLECMDID_PRINTPREVIEW, WebView::OLECMDEXECOPT_DODEFAULT);
+    QCOMPARE(pages, 1);
+    QVERIFY(!view.printer()->isPrinting());
+}
+
+ZV_TEST_MAIN(PrintingTest)
+#include "tst_printing.moc"
