@@ -3,7 +3,7 @@ BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 
-.PHONY: all run test deps configure build clean
+.PHONY: all run test test-sanitize deps configure build clean
 
 all: build
 
@@ -25,3 +25,15 @@ test: build
 
 clean:
 	rm -rf $(BUILD_DIR)
+
+# The whole suite built with AddressSanitizer and UndefinedBehaviorSanitizer. Findings in code
+# outside ours are suppressed in tests/sanitizers/, each with its reason.
+SANITIZE_DIR ?= build-sanitize
+SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:strict_init_order=1 \
+	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizers/lsan.supp:print_suppressions=0 \
+	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1:suppressions=$(CURDIR)/tests/sanitizers/ubsan.supp
+
+test-sanitize: deps
+	@cmake -S . -B $(SANITIZE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZV_SANITIZE=ON >/dev/null
+	@cmake --build $(SANITIZE_DIR) -j $(JOBS)
+	cd $(SANITIZE_DIR) && $(SANITIZER_ENV) ctest --output-on-failure -j $(JOBS)
