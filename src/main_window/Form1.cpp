@@ -5,6 +5,7 @@
 #include "app/Twips.h"
 #include "lists/ListFile.h"
 #include "main_window/LoadStamp.h"
+#include "main_window/MainWindows.h"
 #include "main_window/StatusBar.h"
 #include "webview/WebView.h"
 #include "webview/WebViewFactory.h"
@@ -42,6 +43,7 @@ QComboBox *editableComboBox(QWidget *parent, const char *name)
 
 Form1::Form1(QWidget *parent) : QMainWindow(parent)
 {
+    MainWindows::add(this);
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Zarvo - Velmora  1.0"));
     setWindowIcon(ProgramIcon::icon());
