@@ -3,7 +3,7 @@ BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 
-.PHONY: all run test test-sanitize deps configure build clean
+.PHONY: all run test test-sanitize bench deps configure build clean
 
 all: build
 
@@ -23,8 +23,15 @@ run: build
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
 
+# Benchmarks build in release mode in their own folder; headless unless told otherwise.
+BENCH_DIR ?= build-bench
+bench: deps
+	@cmake -S . -B $(BENCH_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DZV_BENCH=ON >/dev/null
+	@cmake --build $(BENCH_DIR) -j $(JOBS) --target bench_listwindows
+	cd $(BENCH_DIR) && QT_QPA_PLATFORM=$${QT_QPA_PLATFORM:-offscreen} ./bench/bench_listwindows
+
 clean:
-	rm -rf $(BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(BENCH_DIR) $(SANITIZE_DIR)
 
 # The whole suite built with AddressSanitizer and UndefinedBehaviorSanitizer. Findings in code
 # outside ours are suppressed in tests/sanitizers/, each with its reason.

@@ -15,3 +15,5 @@ for svg in toolbar/*.svg; do
     rsvg-convert -w 32 -h 32 -b '#c0c0c0' "$svg" -o "$png"
     convert "$png" -background '#c0c0c0' -alpha remove -alpha off -strip -define png:color-type=2 "$png"
 done
+# The product's picture is drawn at its one size.
+rsvg-convert -w 96 -h 96 icons/picture.svg -o icons/picture-96.png

@@ -3,8 +3,11 @@
 #include "app/Product.h"
 #include "app/ProgramIcon.h"
 #include "app/Twips.h"
+#include "lists/Form3.h"
+#include "lists/Form4.h"
 #include "lists/ListFile.h"
 #include "main_window/LoadStamp.h"
+#include "main_window/MainWindows.h"
 #include "main_window/StatusBar.h"
 #include "search/SearchAddress.h"
 #include "webview/WebView.h"
@@ -46,6 +49,7 @@ QComboBox *editableComboBox(QWidget *parent, const char *name)
 
 Form1::Form1(QWidget *parent) : QMainWindow(parent)
 {
+    MainWindows::add(this);
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Zarvo - Velmora  1.0"));
     setWindowIcon(ProgramIcon::icon());
@@ -280,9 +284,9 @@ void Form1::Toolbar1_ButtonClick(QAction *Button)
     else if (Key == QLatin1String("Preview"))
         WebBrowser1->ExecWB(WebView::OLECMDID_PRINTPREVIEW, WebView::OLECMDEXECOPT_DODEFAULT);
     else if (Key == QLatin1String("Favorites"))
-        ; // Form3::showShared() once the Favorites window lands
+        Form3::showShared();
     else if (Key == QLatin1String("History"))
-        ; // Form4::showShared() once the History window lands
+        Form4::showShared();
     else if (Key == QLatin1String("Add"))
         addToFavorites();
 }

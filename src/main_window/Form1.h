@@ -20,7 +20,7 @@ class WebView;
 class Form1 : public QMainWindow {
     Q_OBJECT
 
-  public:
+public:
     explicit Form1(QWidget *parent = nullptr);
 
     // A new main window with its Form_Load done, not yet shown.
@@ -57,10 +57,10 @@ class Form1 : public QMainWindow {
 
     const Form1Layout &layout() const { return m_layout; }
 
-  protected:
+protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
-  private:
+private:
     void createControls(QWidget *client);
     void connectEvents();
     void createToolbarButtons();

@@ -3,7 +3,7 @@
 // Where the main window's controls stand, in twips of the client area, and how they follow a
 // change of its size. Pure arithmetic: Form1 applies the result to its widgets.
 class Form1Layout {
-  public:
+public:
     struct Box {
         float left, top, width, height;
     };

@@ -7,7 +7,7 @@
 // The toolbar's pictures: 32 x 32 in 24-bit colour, numbered from 1, with the mask colour
 // 192,192,192 drawn transparent. Each serves the normal, hot and disabled looks of its button.
 class ImageList {
-  public:
+public:
     static constexpr QRgb MaskColor = 0xC0C0C0;
     static constexpr int Count = 11;
 
@@ -18,6 +18,6 @@ class ImageList {
     QPixmap picture(int index) const;
     QIcon icon(int index) const;
 
-  private:
+private:
     QList<QPixmap> m_pictures;
 };

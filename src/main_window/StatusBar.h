@@ -10,18 +10,18 @@ class QTimer;
 class StatusBar : public QWidget {
     Q_OBJECT
 
-  public:
+public:
     explicit StatusBar(QWidget *parent = nullptr);
 
     // Panels are numbered from 1.
     QString panelText(int panel) const;
     void setPanelText(int panel, const QString &text);
 
-  protected:
+protected:
     void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;
 
-  private:
+private:
     void showTime();
     QLabel *panel(int number) const;
 

@@ -11,7 +11,7 @@ class QWebEngineView;
 class EngineWebView : public WebView {
     Q_OBJECT
 
-  public:
+public:
     explicit EngineWebView(QWidget *parent = nullptr);
 
     void GoHome() override;
@@ -33,7 +33,7 @@ class EngineWebView : public WebView {
     QWebEngineView *engineView() const { return m_view; }
     PagePrinter *printer() const { return m_printer; }
 
-  private:
+private:
     void open(const QString &text);
     void handleLinkHovered(const QString &url);
     void handleLoadStarted();

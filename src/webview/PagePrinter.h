@@ -11,7 +11,7 @@ class QWebEngineView;
 class PagePrinter : public QObject {
     Q_OBJECT
 
-  public:
+public:
     explicit PagePrinter(QWebEngineView *view);
     ~PagePrinter() override;
 
@@ -23,10 +23,10 @@ class PagePrinter : public QObject {
     // The print preview dialog for the page.
     void preview();
 
-  signals:
+signals:
     void finished(bool ok);
 
-  private:
+private:
     bool hasPage() const;
     // Prints and waits until the engine is done: the preview needs its pages painted on return.
     bool printAndWait();

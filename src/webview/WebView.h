@@ -11,7 +11,7 @@
 class WebView : public QWidget {
     Q_OBJECT
 
-  public:
+public:
     // Command ids and execution options of ExecWB.
     enum CommandId {
         OLECMDID_SAVEAS = 4,
@@ -54,7 +54,7 @@ class WebView : public QWidget {
     // The component's own object: what a new-window request is pointed at.
     virtual QObject *Object() = 0;
 
-  signals:
+signals:
     void StatusTextChange(const QString &Text);
     void ProgressChange(int Progress, int ProgressMax);
     // Raised synchronously: the handler sets *ppDisp to the Object of the view that is to show

@@ -28,7 +28,7 @@ QList<Form1 *> mainWindows()
 class BrowsingTest : public QObject {
     Q_OBJECT
 
-  private slots:
+private slots:
     void initTestCase();
     void init();
     void cleanup();
@@ -37,7 +37,7 @@ class BrowsingTest : public QObject {
     void aClickThatOpensAWindowGetsANewMainWindow();
     void aScriptAloneOpensNoWindow();
 
-  private:
+private:
     LoopbackServer m_server;
     std::unique_ptr<WorkingFolder> m_folder;
 };

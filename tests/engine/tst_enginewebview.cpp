@@ -14,7 +14,7 @@
 class EngineWebViewTest : public QObject {
     Q_OBJECT
 
-  private slots:
+private slots:
     void initTestCase();
     void cleanup();
 
@@ -25,7 +25,7 @@ class EngineWebViewTest : public QObject {
     void homeIsTheBuiltInStartPageUnlessSetOtherwise();
     void documentGivesTheRootElementsMarkup();
 
-  private:
+private:
     // Waits for the view's next DocumentComplete.
     static bool completes(EngineWebView &view, const std::function<void()> &action);
 

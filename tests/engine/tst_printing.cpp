@@ -17,13 +17,13 @@
 class PrintingTest : public QObject {
     Q_OBJECT
 
-  private slots:
+private slots:
     void initTestCase();
     void withNoPageNothingIsShown();
     void printWritesThePageToTheChosenPrinter();
     void previewShowsThePagesPainted();
 
-  private:
+private:
     void load(EngineWebView &view);
 
     LoopbackServer m_server;

@@ -9,7 +9,7 @@
 class FakeWebView : public WebView {
     Q_OBJECT
 
-  public:
+public:
     explicit FakeWebView(QWidget *parent = nullptr);
 
     // Every fake the factory made, oldest first (also those since deleted: check with QPointer).
@@ -46,6 +46,6 @@ class FakeWebView : public WebView {
     // Runs inside each call, before it is recorded (to look at files at that moment, say).
     std::function<void(const QString &call)> onCall;
 
-  private:
+private:
     void record(const QString &call);
 };

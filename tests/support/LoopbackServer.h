@@ -10,7 +10,7 @@
 class LoopbackServer : public QObject {
     Q_OBJECT
 
-  public:
+public:
     struct Reply {
         QByteArray contentType = "text/html; charset=utf-8";
         QByteArray body;
@@ -30,10 +30,10 @@ class LoopbackServer : public QObject {
     // Paths requested so far, in order.
     const QStringList &requests() const { return m_requests; }
 
-  signals:
+signals:
     void requested(const QString &path);
 
-  private:
+private:
     void answer(QTcpSocket *socket);
 
     QTcpServer m_server;

@@ -6,7 +6,7 @@
 
 // A fresh, empty working directory for one test; the old one is restored afterwards.
 class WorkingFolder {
-  public:
+public:
     WorkingFolder();
     ~WorkingFolder();
     WorkingFolder(const WorkingFolder &) = delete;
@@ -20,7 +20,7 @@ class WorkingFolder {
     static QByteArray read(const QString &name);
     static bool exists(const QString &name);
 
-  private:
+private:
     QString m_previous;
     QTemporaryDir m_dir;
 };

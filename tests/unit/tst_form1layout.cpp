@@ -6,7 +6,7 @@
 class Form1LayoutTest : public QObject {
     Q_OBJECT
 
-  private slots:
+private slots:
     void designSize();
     void wider();
     void tooNarrowSkipsOnlyTheStepsThatWouldGoNegative();

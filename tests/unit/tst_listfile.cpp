@@ -11,7 +11,7 @@
 class ListFileTest : public QObject {
     Q_OBJECT
 
-  private slots:
+private slots:
     void parse_data();
     void parse();
     void formatEndsEveryEntryWithCrLf();

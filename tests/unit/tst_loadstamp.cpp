@@ -7,7 +7,7 @@
 class LoadStampTest : public QObject {
     Q_OBJECT
 
-  private slots:
+private slots:
     void stamp_data();
     void stamp();
 };

@@ -6,7 +6,7 @@
 class SearchAddressTest : public QObject {
     Q_OBJECT
 
-  private slots:
+private slots:
     void everyCategory_data();
     void everyCategory();
     void searchTextIsPercentEncoded_data();

@@ -8,7 +8,7 @@
 class UserAddressTest : public QObject {
     Q_OBJECT
 
-  private slots:
+private slots:
     void toUrl_data();
     void toUrl();
     void anExistingLocalPathBecomesAFileAddress();

@@ -31,7 +31,7 @@ QStringList items(const QComboBox *box)
 class Form1Test : public QObject {
     Q_OBJECT
 
-  private slots:
+private slots:
     void init() { m_fakes = std::make_unique<FakeWebView::Install>(); }
     void cleanup();
 
@@ -45,7 +45,7 @@ class Form1Test : public QObject {
     void aSecondWindowStampsAgainAndReadsItsOwnList();
     void layoutFollowsTheClientSize();
 
-  private:
+private:
     std::unique_ptr<FakeWebView::Install> m_fakes;
     std::unique_ptr<WorkingFolder> m_folder = std::make_unique<WorkingFolder>();
 };

@@ -19,7 +19,7 @@
 class NavigationTest : public QObject {
     Q_OBJECT
 
-  private slots:
+private slots:
     void init();
     void cleanup();
 
@@ -36,7 +36,7 @@ class NavigationTest : public QObject {
     void aHistoryThatCannotBeWrittenKeepsTheWindowWorking();
     void aNewWindowRequestGetsALoadedMainWindow();
 
-  private:
+private:
     FakeWebView *view() const { return qobject_cast<FakeWebView *>(m_window->WebBrowser1); }
 
     std::unique_ptr<FakeWebView::Install> m_fakes;

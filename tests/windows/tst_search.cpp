@@ -16,7 +16,7 @@ const QString WebTail = QStringLiteral("&fr=FP-tab-web-t400&toggle=1&cop=&ei=UTF
 class SearchTest : public QObject {
     Q_OBJECT
 
-  private slots:
+private slots:
     void init();
     void cleanup();
 
@@ -25,7 +25,7 @@ class SearchTest : public QObject {
     void theCategoryBoxKeepsWhatIsTyped();
     void aPickedCategoryAndTypedTextGiveTheEncodedAddress();
 
-  private:
+private:
     FakeWebView *view() const { return qobject_cast<FakeWebView *>(m_window->WebBrowser1); }
     void typeInto(QWidget *box, const QString &text);
 

@@ -1,4 +1,7 @@
 #include "app/Shutdown.h"
+#include "lists/Form3.h"
+#include "lists/Form4.h"
+#include "lists/ListBox.h"
 #include "main_window/Form1.h"
 #include "support/FakeWebView.h"
 #include "support/ModalDialogs.h"
@@ -19,7 +22,7 @@
 class ToolbarTest : public QObject {
     Q_OBJECT
 
-  private slots:
+private slots:
     void init();
     void cleanup();
 
@@ -33,8 +36,10 @@ class ToolbarTest : public QObject {
     void addWithAnEmptyAddressCreatesTheFileAndSaysNothing();
     void addTwiceGivesTwoLines();
     void addThatCannotWriteSaysNothing();
+    void addLeavesAnOpenFavoritesWindowAsItWas();
+    void favoritesAndHistoryShowOneSharedWindowEach();
 
-  private:
+private:
     Form1 *newWindow();
     void click(Form1 *window, const QString &key);
 
@@ -219,6 +224,43 @@ void ToolbarTest::addThatCannotWriteSaysNothing()
         QSKIP("no /dev/full");
     click(window, "Add");
     QVERIFY(!QApplication::activeModalWidget());
+}
+
+void ToolbarTest::addLeavesAnOpenFavoritesWindowAsItWas()
+{
+    WorkingFolder::write("Favorites.DAT", "http://old/\r\n");
+    Form1 *window = newWindow();
+    click(window, "Favorites");
+    QVERIFY(Form3::shared());
+    const int rows = Form3::shared()->List1->count();
+    window->Text1->setEditText("http://new/");
+    answerNextModalDialog([](QWidget *dialog) { qobject_cast<QDialog *>(dialog)->accept(); });
+    click(window, "Add");
+    QCOMPARE(Form3::shared()->List1->count(), rows);
+    QCOMPARE(WorkingFolder::read("Favorites.DAT"), QByteArray("http://old/\r\nhttp://new/\r\n"));
+}
+
+void ToolbarTest::favoritesAndHistoryShowOneSharedWindowEach()
+{
+    Form1 *first = newWindow();
+    Form1 *second = newWindow();
+    const auto count = [](const char *className) {
+        int windows = 0;
+        for (QWidget *widget : QApplication::topLevelWidgets())
+            windows += widget->inherits(className) && widget->isVisible();
+        return windows;
+    };
+    click(first, "Favorites");
+    click(first, "Favorites");
+    click(second, "Favorites");
+    click(first, "History");
+    click(second, "History");
+    click(second, "History");
+    QCOMPARE(count("Form3"), 1);
+    QCOMPARE(count("Form4"), 1);
+    // Neither is owned by the window that opened it.
+    QVERIFY(!Form3::shared()->parentWidget());
+    QVERIFY(!Form4::shared()->parentWidget());
 }
 
 ZV_TEST_MAIN(ToolbarTest)
