@@ -3,7 +3,7 @@ BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 
-.PHONY: all run test test-sanitize bench deps configure build clean
+.PHONY: all run test test-sanitize fuzz bench deps configure build clean
 
 all: build
 
@@ -31,7 +31,7 @@ bench: deps
 	cd $(BENCH_DIR) && QT_QPA_PLATFORM=$${QT_QPA_PLATFORM:-offscreen} ./bench/bench_listwindows
 
 clean:
-	rm -rf $(BUILD_DIR) $(BENCH_DIR) $(SANITIZE_DIR)
+	rm -rf $(BUILD_DIR) $(BENCH_DIR) $(SANITIZE_DIR) $(FUZZ_DIR)
 
 # The whole suite built with AddressSanitizer and UndefinedBehaviorSanitizer. Findings in code
 # outside ours are suppressed in tests/sanitizers/, each with its reason.
@@ -47,3 +47,19 @@ test-sanitize: deps
 	@cmake -S . -B $(SANITIZE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZV_SANITIZE=ON >/dev/null
 	@cmake --build $(SANITIZE_DIR) -j $(JOBS)
 	cd $(SANITIZE_DIR) && $(SANITIZER_ENV) ctest --output-on-failure -j $(JOBS)
+
+# Fuzzing with libFuzzer for FUZZ_SECONDS per target (not part of CI). New inputs go to the build
+# folder; an input that breaks a check is written to tests/fuzz/regressions/, where the test
+# suite replays it from then on.
+FUZZ_DIR ?= build-fuzz
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+		-DZV_SANITIZE=ON -DZV_FUZZ=ON >/dev/null
+	@cmake --build $(FUZZ_DIR) -j $(JOBS) --target fuzz_listfile fuzz_search
+	@for target in listfile search; do \
+		mkdir -p $(FUZZ_DIR)/corpus/$$target; \
+		$(FUZZ_DIR)/tests/fuzz_$$target -max_total_time=$(FUZZ_SECONDS) \
+			-artifact_prefix=$(CURDIR)/tests/fuzz/regressions/$$target/ \
+			$(FUZZ_DIR)/corpus/$$target tests/fuzz/seeds/$$target || exit 1; \
+	done
