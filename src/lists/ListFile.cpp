@@ -81,6 +81,9 @@ QByteArray format(const QStringList &entries)
 
 Lines ReadLines(const QString &fileName)
 {
+    // Only a regular file: a device in its place (a link to /dev/zero, a pipe) never ends.
+    if (!QFileInfo(fileName).isFile())
+        return {{}, false};
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         return {{}, false};

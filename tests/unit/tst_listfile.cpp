@@ -165,6 +165,7 @@ void ListFileTest::writesToAFullDeviceFailWithoutReplacingIt()
     WorkingFolder folder;
     QVERIFY(QFile::link("/dev/full", "History.DAT"));
     QVERIFY(!ListFile::AppendLine("History.DAT", "x"));
+    QVERIFY(!ListFile::ReadLines("History.DAT").ok); // endless zeros are no list
     QVERIFY(!ListFile::WriteLines("History.DAT", {"x"}));
     QVERIFY(!ListFile::EmptyFile("History.DAT"));
     QVERIFY(QFileInfo("History.DAT").isSymLink());

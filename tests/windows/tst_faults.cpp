@@ -1,0 +1,193 @@
+#include "app/Shutdown.h"
+#include "lists/Form3.h"
+#include "lists/Form4.h"
+#include "lists/ListBox.h"
+#include "main_window/Form1.h"
+#include "support/FakeWebView.h"
+#include "support/ModalDialogs.h"
+#include "support/TestMain.h"
+#include "support/WorkingFolder.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QPushButton>
+#include <QTest>
+#include <QToolBar>
+#include <functional>
+#include <memory>
+#include <unistd.h>
+
+namespace {
+
+// Every place the program writes a list file, driven as the user would.
+struct Writer {
+    const char *file;
+    std::function<void(Form1 *)> write;
+};
+
+void clickToolbar(Form1 *window, const char *key)
+{
+    for (QAction *action : window->Toolbar1->actions()) {
+        if (action->data().toString() == QLatin1String(key))
+            window->Toolbar1_ButtonClick(action);
+    }
+}
+
+const QList<std::pair<const char *, Writer>> &writers()
+{
+    static const QList<std::pair<const char *, Writer>> all = {
+        {"load stamp", {"History.DAT", [](Form1 *) { Form1::newLoaded(); }}},
+        {"page completed",
+         {"History.DAT",
+          [](Form1 *w) { qobject_cast<FakeWebView *>(w->WebBrowser1)->raiseDocumentComplete(); }}},
+        {"history clear all",
+         {"History.DAT", [](Form1 *) { Form4::showShared()->Command1_Click(); }}},
+        {"toolbar add", {"Favorites.DAT", [](Form1 *w) { clickToolbar(w, "Add"); }}},
+        {"favorites add current",
+         {"Favorites.DAT", [](Form1 *) { Form3::showShared()->Command1_Click(); }}},
+        {"favorites clear selected",
+         {"Favorites.DAT",
+          [](Form1 *) {
+              Form3 *favorites = Form3::showShared();
+              favorites->List1->selectRow(0);
+              favorites->Command3_Click();
+          }}},
+        {"favorites clear all",
+         {"Favorites.DAT", [](Form1 *) { Form3::showShared()->Command2_Click(); }}},
+    };
+    return all;
+}
+
+} // namespace
+
+// Each list-file writer against a file that cannot take what it writes: no crash, no message,
+// nothing that was there before is lost.
+class FaultsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void aFileThatCannotBeWrittenLosesNothing_data();
+    void aFileThatCannotBeWrittenLosesNothing();
+    void largeAndOddFilesAreHandled_data();
+    void largeAndOddFilesAreHandled();
+
+private:
+    std::unique_ptr<WorkingFolder> m_folder;
+    std::unique_ptr<FakeWebView::Install> m_fakes;
+};
+
+void FaultsTest::init()
+{
+    m_folder = std::make_unique<WorkingFolder>();
+    m_fakes = std::make_unique<FakeWebView::Install>();
+}
+
+void FaultsTest::cleanup()
+{
+    Shutdown::deleteWindows();
+    QFile::setPermissions(".", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    m_fakes.reset();
+    m_folder.reset();
+}
+
+void FaultsTest::aFileThatCannotBeWrittenLosesNothing_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<int>("writer");
+    for (const char *fault : {"directory", "full device", "read-only folder"}) {
+        for (int i = 0; i < writers().size(); ++i)
+            QTest::addRow("%s: %s", fault, writers()[i].first) << QString(fault) << i;
+    }
+}
+
+void FaultsTest::aFileThatCannotBeWrittenLosesNothing()
+{
+    QFETCH(QString, fault);
+    QFETCH(int, writer);
+    const Writer &site = writers()[writer].second;
+    const QString file = QLatin1String(site.file);
+    const QString other = file == QLatin1String("History.DAT") ? "Favorites.DAT" : "History.DAT";
+    const QByteArray kept = "http://kept/\r\nsecond\r\n";
+
+    Form1 *window = Form1::newLoaded();
+    window->show();
+    window->Text1->setEditText("http://typed/");
+    WorkingFolder::write(other, kept);
+    if (fault == QLatin1String("directory")) {
+        QFile::remove(file);
+        QVERIFY(QDir().mkdir(file));
+    } else if (fault == QLatin1String("full device")) {
+        QFile::remove(file);
+        if (!QFile::link("/dev/full", file))
+            QSKIP("no /dev/full");
+    } else {
+        if (geteuid() == 0)
+            QSKIP("root writes into read-only folders; the suite runs this again as a normal user");
+        WorkingFolder::write(file, kept);
+        QVERIFY(QFile::setPermissions(".", QFile::ReadOwner | QFile::ExeOwner));
+    }
+
+    // Where the write still succeeds (appending in a read-only folder), Add confirms it.
+    bool confirmed = false;
+    const QPointer<QTimer> watcher = answerNextModalDialog([&](QWidget *dialog) {
+        confirmed = true;
+        qobject_cast<QDialog *>(dialog)->accept();
+    });
+    site.write(window);
+    delete watcher;
+    QVERIFY(!confirmed || fault == QLatin1String("read-only folder"));
+
+    QVERIFY(!QApplication::activeModalWidget());
+    QCOMPARE(WorkingFolder::read(other), kept);
+    if (fault == QLatin1String("directory"))
+        QVERIFY(QFileInfo(file).isDir());
+    else if (fault == QLatin1String("full device"))
+        QVERIFY(QFileInfo(file).isSymLink());
+    else // appending to a file is still allowed there; replacing it is not
+        QVERIFY(WorkingFolder::read(file).startsWith(kept));
+}
+
+void FaultsTest::largeAndOddFilesAreHandled_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QByteArray big;
+    const QByteArray line = "http://www.example.com/a/long/enough/path/to/a/page.html\r\n";
+    while (big.size() < 50 * 1024 * 1024)
+        big += line;
+    QTest::newRow("50 MB") << big;
+    QTest::newRow("one line of 10 MB") << QByteArray(10 * 1024 * 1024, 'x') + "\r\n";
+    QByteArray binary;
+    for (int i = 0; i < 4096; ++i)
+        binary.append(char((i * 7919) % 256));
+    QTest::newRow("bytes that are not text") << binary;
+}
+
+void FaultsTest::largeAndOddFilesAreHandled()
+{
+    QFETCH(QByteArray, content);
+    WorkingFolder::write("Favorites.DAT", content);
+    WorkingFolder::write("History.DAT", content);
+    Form1 *window = Form1::newLoaded();
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    Form3::showShared();
+    Form4::showShared();
+    QVERIFY(QTest::qWaitForWindowExposed(Form4::shared()));
+    QCOMPARE(Form3::shared()->List1->count(), window->Text1->count());
+
+    // The files grow by what is appended and keep what they held.
+    qobject_cast<FakeWebView *>(window->WebBrowser1)->raiseDocumentComplete();
+    const QByteArray history = WorkingFolder::read("History.DAT");
+    QVERIFY(history.startsWith(content));
+    QVERIFY(history.size() > content.size());
+    QCOMPARE(WorkingFolder::read("Favorites.DAT"), content);
+}
+
+ZV_TEST_MAIN(FaultsTest)
+#include "tst_faults.moc"
