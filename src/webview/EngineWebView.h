@@ -2,6 +2,7 @@
 
 #include "webview/WebView.h"
 
+class CrashRecovery;
 class QWebEngineNewWindowRequest;
 class QWebEngineView;
 
@@ -40,4 +41,5 @@ class EngineWebView : public WebView {
     void handleNewWindowRequested(QWebEngineNewWindowRequest &request);
 
     QWebEngineView *m_view;
+    CrashRecovery *m_crashRecovery;
 };

@@ -1,0 +1,99 @@
+#include "webview/DownloadsWindow.h"
+
+#include <QDir>
+#include <QHeaderView>
+#include <QPointer>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+#include <QWebEngineDownloadRequest>
+
+namespace {
+
+enum Column { FileColumn, ProgressColumn, CancelColumn };
+
+void showProgress(QProgressBar *bar, const QWebEngineDownloadRequest *download)
+{
+    switch (download->state()) {
+    case QWebEngineDownloadRequest::DownloadCompleted:
+        bar->setRange(0, 100);
+        bar->setValue(100);
+        bar->setFormat(DownloadsWindow::tr("Complete"));
+        return;
+    case QWebEngineDownloadRequest::DownloadCancelled:
+        bar->setFormat(DownloadsWindow::tr("Cancelled"));
+        return;
+    case QWebEngineDownloadRequest::DownloadInterrupted:
+        bar->setFormat(DownloadsWindow::tr("Failed: %1").arg(download->interruptReasonString()));
+        return;
+    default:
+        break;
+    }
+    const qint64 total = download->totalBytes();
+    const qint64 received = download->receivedBytes();
+    if (total > 0) {
+        bar->setRange(0, 100);
+        bar->setValue(int(received * 100 / total));
+        bar->setFormat(QStringLiteral("%p%"));
+    } else {
+        // Size unknown: a busy bar and the bytes so far.
+        bar->setRange(0, 0);
+        bar->setFormat(QLocale().formattedDataSize(received));
+    }
+}
+
+} // namespace
+
+DownloadsWindow *DownloadsWindow::shared()
+{
+    static QPointer<DownloadsWindow> window;
+    if (!window)
+        window = new DownloadsWindow;
+    return window;
+}
+
+DownloadsWindow::DownloadsWindow() : List1(new QTreeWidget(this))
+{
+    setWindowTitle(tr("Downloads"));
+    setObjectName(QStringLiteral("DownloadsWindow"));
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    // A side window of the web view: the program ends with its last browser window all the same.
+    setAttribute(Qt::WA_QuitOnClose, false);
+    List1->setObjectName(QStringLiteral("List1"));
+    List1->setColumnCount(3);
+    List1->setHeaderLabels({tr("File"), tr("Progress"), QString()});
+    List1->setRootIsDecorated(false);
+    List1->header()->setSectionResizeMode(FileColumn, QHeaderView::Stretch);
+    List1->header()->setStretchLastSection(false);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(List1);
+    resize(480, 240);
+}
+
+void DownloadsWindow::add(QWebEngineDownloadRequest *download)
+{
+    const QString path = QDir(download->downloadDirectory()).filePath(download->downloadFileName());
+    auto *item = new QTreeWidgetItem(List1, {download->downloadFileName()});
+    item->setToolTip(FileColumn, QDir::toNativeSeparators(path));
+    auto *bar = new QProgressBar;
+    auto *cancel = new QPushButton(tr("Cancel"));
+    List1->setItemWidget(item, ProgressColumn, bar);
+    List1->setItemWidget(item, CancelColumn, cancel);
+
+    const QPointer<QWebEngineDownloadRequest> guarded = download;
+    const auto update = [bar, cancel, guarded] {
+        if (!guarded)
+            return;
+        showProgress(bar, guarded);
+        cancel->setEnabled(!guarded->isFinished());
+    };
+    connect(cancel, &QPushButton::clicked, download, &QWebEngineDownloadRequest::cancel);
+    connect(download, &QWebEngineDownloadRequest::receivedBytesChanged, bar, update);
+    connect(download, &QWebEngineDownloadRequest::totalBytesChanged, bar, update);
+    connect(download, &QWebEngineDownloadRequest::stateChanged, bar, update);
+    update();
+    List1->scrollToItem(item);
+    show();
+    raise();
+}
