@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QMetaEnum>
 #include <QPointer>
 #include <QWebEngineDownloadRequest>
 #include <QWebEngineProfile>
@@ -39,13 +40,29 @@ QString DownloadManager::unusedPath(const QString &folder, const QString &fileNa
     return path;
 }
 
+QString DownloadManager::failure(const QWebEngineDownloadRequest *download)
+{
+    // The engine knows reasons its names do not cover (a reply shorter than announced, say),
+    // and names those wrongly.
+    const QMetaEnum reasons =
+        QMetaEnum::fromType<QWebEngineDownloadRequest::DownloadInterruptReason>();
+    if (!reasons.valueToKey(download->interruptReason()))
+        return tr("The transfer broke off.");
+    return download->interruptReasonString();
+}
+
 void DownloadManager::handleDownloadRequested(QWebEngineDownloadRequest *download)
 {
+    // The engine retries a broken download by asking again for the same one: it goes on in the
+    // file already chosen, without a second question.
+    const bool retry = m_placed.contains(download->id());
     // A page saved by the program itself arrives already under way, its path chosen.
     if (download->state() == QWebEngineDownloadRequest::DownloadRequested) {
-        QWidget *parent = download->page() ? QWebEngineView::forPage(download->page()) : nullptr;
-        const QString path =
-            target(download->downloadFileName(), parent ? parent->window() : nullptr);
+        QString path = m_placed.value(download->id());
+        if (path.isEmpty()) {
+            QWidget *view = download->page() ? QWebEngineView::forPage(download->page()) : nullptr;
+            path = target(download->downloadFileName(), view ? view->window() : nullptr);
+        }
         // The engine wants the answer before this returns; unanswered, it cancels the download.
         if (path.isEmpty())
             return;
@@ -54,7 +71,9 @@ void DownloadManager::handleDownloadRequested(QWebEngineDownloadRequest *downloa
         download->setDownloadFileName(file.fileName());
         download->accept();
     }
-    follow(download);
+    m_placed.insert(download->id(),
+                    QDir(download->downloadDirectory()).filePath(download->downloadFileName()));
+    follow(download, !retry);
 }
 
 QString DownloadManager::target(const QString &fileName, QWidget *parent)
@@ -76,31 +95,30 @@ QString DownloadManager::target(const QString &fileName, QWidget *parent)
     }
 }
 
-void DownloadManager::follow(QWebEngineDownloadRequest *download)
+void DownloadManager::follow(QWebEngineDownloadRequest *download, bool announce)
 {
     const QPointer<QWebEnginePage> page = download->page();
     const QString name = download->downloadFileName();
     const QString path = QDir(download->downloadDirectory()).filePath(name);
     DownloadsWindow::shared()->add(download);
-    emit statusText(page, tr("Downloading %1...").arg(name));
-    connect(
-        download, &QWebEngineDownloadRequest::stateChanged, this,
-        [this, page, download, name, path](QWebEngineDownloadRequest::DownloadState state) {
-            switch (state) {
-            case QWebEngineDownloadRequest::DownloadCompleted:
-                emit statusText(page,
-                                tr("Download complete: %1").arg(QDir::toNativeSeparators(path)));
-                break;
-            case QWebEngineDownloadRequest::DownloadCancelled:
-                emit statusText(page, tr("Download cancelled: %1").arg(name));
-                break;
-            case QWebEngineDownloadRequest::DownloadInterrupted:
-                emit statusText(
-                    page,
-                    tr("Download failed: %1 (%2)").arg(name, download->interruptReasonString()));
-                break;
-            default:
-                break;
-            }
-        });
+    if (announce)
+        emit statusText(page, tr("Downloading %1...").arg(name));
+    connect(download, &QWebEngineDownloadRequest::stateChanged, this,
+            [this, page, download, name, path](QWebEngineDownloadRequest::DownloadState state) {
+                switch (state) {
+                case QWebEngineDownloadRequest::DownloadCompleted:
+                    emit statusText(
+                        page, tr("Download complete: %1").arg(QDir::toNativeSeparators(path)));
+                    break;
+                case QWebEngineDownloadRequest::DownloadCancelled:
+                    emit statusText(page, tr("Download cancelled: %1").arg(name));
+                    break;
+                case QWebEngineDownloadRequest::DownloadInterrupted:
+                    emit statusText(page,
+                                    tr("Download failed: %1 (%2)").arg(name, failure(download)));
+                    break;
+                default:
+                    break;
+                }
+            });
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QObject>
 
 class QWebEngineDownloadRequest;
@@ -20,6 +21,9 @@ class DownloadManager : public QObject {
     // A path in the folder for the file name that names no existing file: "name (1).ext", ...
     static QString unusedPath(const QString &folder, const QString &fileName);
 
+    // Why a download failed, in words.
+    static QString failure(const QWebEngineDownloadRequest *download);
+
   signals:
     void statusText(QWebEnginePage *page, const QString &text);
 
@@ -29,5 +33,9 @@ class DownloadManager : public QObject {
     void handleDownloadRequested(QWebEngineDownloadRequest *download);
     // The path the user agreed to; empty when the download is not wanted.
     static QString target(const QString &fileName, QWidget *parent);
-    void follow(QWebEngineDownloadRequest *download);
+    // Into the downloads list and the status text; a retried download is not announced again.
+    void follow(QWebEngineDownloadRequest *download, bool announce);
+
+    // Where each download of this run went, by the engine's id for it.
+    QHash<quint32, QString> m_placed;
 };

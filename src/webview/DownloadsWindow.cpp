@@ -1,5 +1,7 @@
 #include "webview/DownloadsWindow.h"
 
+#include "webview/DownloadManager.h"
+
 #include <QDir>
 #include <QHeaderView>
 #include <QPointer>
@@ -25,7 +27,7 @@ void showProgress(QProgressBar *bar, const QWebEngineDownloadRequest *download)
         bar->setFormat(DownloadsWindow::tr("Cancelled"));
         return;
     case QWebEngineDownloadRequest::DownloadInterrupted:
-        bar->setFormat(DownloadsWindow::tr("Failed: %1").arg(download->interruptReasonString()));
+        bar->setFormat(DownloadsWindow::tr("Failed: %1").arg(DownloadManager::failure(download)));
         return;
     default:
         break;
@@ -74,7 +76,17 @@ DownloadsWindow::DownloadsWindow() : List1(new QTreeWidget(this))
 void DownloadsWindow::add(QWebEngineDownloadRequest *download)
 {
     const QString path = QDir(download->downloadDirectory()).filePath(download->downloadFileName());
-    auto *item = new QTreeWidgetItem(List1, {download->downloadFileName()});
+    // A download the engine retries comes back as a new request: it takes over its old row.
+    QTreeWidgetItem *item = nullptr;
+    for (int i = 0; i < List1->topLevelItemCount() && !item; ++i) {
+        if (List1->topLevelItem(i)->data(FileColumn, Qt::UserRole) == download->id())
+            item = List1->topLevelItem(i);
+    }
+    if (!item) {
+        item = new QTreeWidgetItem(List1);
+        item->setData(FileColumn, Qt::UserRole, download->id());
+    }
+    item->setText(FileColumn, download->downloadFileName());
     item->setToolTip(FileColumn, QDir::toNativeSeparators(path));
     auto *bar = new QProgressBar;
     auto *cancel = new QPushButton(tr("Cancel"));
@@ -92,6 +104,7 @@ void DownloadsWindow::add(QWebEngineDownloadRequest *download)
     connect(download, &QWebEngineDownloadRequest::receivedBytesChanged, bar, update);
     connect(download, &QWebEngineDownloadRequest::totalBytesChanged, bar, update);
     connect(download, &QWebEngineDownloadRequest::stateChanged, bar, update);
+    connect(download, &QWebEngineDownloadRequest::isFinishedChanged, bar, update);
     update();
     List1->scrollToItem(item);
     show();
