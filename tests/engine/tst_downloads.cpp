@@ -1,5 +1,5 @@
 #include "support/LoopbackServer.h"
-#include "support/StallingServer.h"
+#include "support/ScriptedServer.h"
 #include "support/TestMain.h"
 #include "support/TestPrompter.h"
 #include "webview/DownloadManager.h"
@@ -42,6 +42,15 @@ void write(const QString &path, const QByteArray &bytes)
 QStringList filesIn(const QString &folder)
 {
     return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+}
+
+// A reply that promises a megabyte and sends its first kilobyte.
+QByteArray bigFileFirstPart()
+{
+    return "HTTP/1.0 200 OK\r\nContent-Type: application/octet-stream\r\n"
+           "Content-Disposition: attachment; filename=\"big.bin\"\r\n"
+           "Content-Length: 1000000\r\n\r\n" +
+           QByteArray(1000, 'a');
 }
 
 // The last row of the downloads list: its progress bar and its Cancel button.
@@ -250,10 +259,8 @@ void DownloadsTest::aFolderThatCannotBeMadeIsAskedAbout()
 
 void DownloadsTest::cancelledDownloadLeavesNoFile()
 {
-    StallingServer server("HTTP/1.0 200 OK\r\nContent-Type: application/octet-stream\r\n"
-                          "Content-Disposition: attachment; filename=\"big.bin\"\r\n"
-                          "Content-Length: 1000000\r\n",
-                          QByteArray(1000, 'a'), StallingServer::Hold);
+    ScriptedServer server([](const QByteArray &) { return bigFileFirstPart(); },
+                          ScriptedServer::Hold);
     QVERIFY(server.listen());
     useSettings(false, m_folder->path());
     QSignalSpy status(m_view.get(), &WebView::StatusTextChange);
@@ -270,10 +277,8 @@ void DownloadsTest::cancelledDownloadLeavesNoFile()
 
 void DownloadsTest::droppedDownloadIsReportedAsFailed()
 {
-    StallingServer server("HTTP/1.0 200 OK\r\nContent-Type: application/octet-stream\r\n"
-                          "Content-Disposition: attachment; filename=\"big.bin\"\r\n"
-                          "Content-Length: 1000000\r\n",
-                          QByteArray(1000, 'a'), StallingServer::Drop);
+    ScriptedServer server([](const QByteArray &) { return bigFileFirstPart(); },
+                          ScriptedServer::Close);
     QVERIFY(server.listen());
     useSettings(false, m_folder->path());
     const QString ending = download(server.url("/big"), "Download failed");

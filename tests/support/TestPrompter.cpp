@@ -26,7 +26,9 @@ std::optional<Prompter::Login> TestPrompter::login(QWidget *, const QString &sit
                                                    const QString &realm, bool proxy)
 {
     asked.append(QStringLiteral("%1 %2 %3").arg(proxy ? "proxyLogin" : "login", site, realm));
-    return loginAnswer;
+    if (loginAnswers.isEmpty())
+        return std::nullopt;
+    return loginAnswers.takeFirst();
 }
 
 bool TestPrompter::proceedDespiteCertificateError(QWidget *, const QString &host, const QString &,

@@ -24,8 +24,8 @@ class TestPrompter : public Prompter {
     QStringList asked;
     // Taken one per question, in order; when none are left the question is cancelled.
     QStringList saveAsAnswers;
+    QList<Login> loginAnswers;
     bool overwriteAnswer = false;
-    std::optional<Login> loginAnswer;
     bool certificateAnswer = false;
     bool allowAnswer = false;
 };
