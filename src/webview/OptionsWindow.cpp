@@ -109,7 +109,7 @@ bool OptionsWindow::save()
     const auto address = [](const QString &text, const QString &fallback) {
         if (text.trimmed().isEmpty())
             return fallback;
-        return UserAddress::toUrl(text, QDir::currentPath()).toString();
+        return UserAddress::toUrl(text, QDir::currentPath()).toString(QUrl::FullyEncoded);
     };
     values.homePage = address(homePage->text(), WebViewSettings::DefaultHomePage);
     values.searchPage = address(searchPage->text(), WebViewSettings::DefaultSearchPage);

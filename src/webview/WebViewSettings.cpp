@@ -4,6 +4,7 @@
 #include <QSettings>
 #include <QStandardPaths>
 #include <QUrl>
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -91,15 +92,26 @@ Values load()
 
 bool save(const Values &values)
 {
-    QSettings settings(filePath(), QSettings::IniFormat);
-    settings.setValue(HomePageKey, values.homePage);
-    settings.setValue(SearchPageKey, values.searchPage);
-    settings.setValue(JavaScriptKey, values.javaScript);
-    settings.setValue(PopupsKey, values.popupsWithoutClick);
-    settings.setValue(DownloadFolderKey, values.downloadFolder);
-    settings.setValue(AskWhereToSaveKey, values.askWhereToSave);
-    settings.sync();
-    return settings.status() == QSettings::NoError;
+    const QList<std::pair<QString, QVariant>> entries = {
+        {HomePageKey, values.homePage},
+        {SearchPageKey, values.searchPage},
+        {JavaScriptKey, values.javaScript},
+        {PopupsKey, values.popupsWithoutClick},
+        {DownloadFolderKey, values.downloadFolder},
+        {AskWhereToSaveKey, values.askWhereToSave},
+    };
+    {
+        QSettings settings(filePath(), QSettings::IniFormat);
+        for (const auto &[key, value] : entries)
+            settings.setValue(key, value);
+        settings.sync();
+    }
+    // The settings object reports only its first problem, so a damaged file read in hides a
+    // failed write: what counts is what the file holds now.
+    const QSettings written(filePath(), QSettings::IniFormat);
+    return std::all_of(entries.begin(), entries.end(), [&written](const auto &entry) {
+        return written.value(entry.first).toString() == entry.second.toString();
+    });
 }
 
 QString homePage()
