@@ -105,11 +105,17 @@ void OptionsWindow::setCurrentPage(const QString &page)
 bool OptionsWindow::save()
 {
     WebViewSettings::Values values;
-    // Typed the way the address box takes it: "example.com" is a web address.
-    const auto address = [](const QString &text, const QString &fallback) {
-        if (text.trimmed().isEmpty())
+    // Typed the way the address box takes it ("example.com" is a web address), except that a
+    // full address must be one as typed: the address box would guess its way round a typing
+    // error, and a guess should not become the home page.
+    const auto address = [](const QString &typed, const QString &fallback) {
+        const QString text = typed.trimmed();
+        if (text.isEmpty())
             return fallback;
-        return UserAddress::toUrl(text, QDir::currentPath()).toString(QUrl::FullyEncoded);
+        const QUrl url = text.contains(QStringLiteral("://"))
+                             ? QUrl(text)
+                             : UserAddress::toUrl(text, QDir::currentPath());
+        return url.toString(QUrl::FullyEncoded);
     };
     values.homePage = address(homePage->text(), WebViewSettings::DefaultHomePage);
     values.searchPage = address(searchPage->text(), WebViewSettings::DefaultSearchPage);
