@@ -10,24 +10,32 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <QWebEngineDownloadRequest>
+#include <algorithm>
 
 namespace {
 
 enum Column { FileColumn, ProgressColumn, CancelColumn };
 
+// An outcome in place of the progress; a bar with no value yet would show no text at all.
+void showOutcome(QProgressBar *bar, int value, const QString &text)
+{
+    bar->setRange(0, 100);
+    bar->setValue(std::max(value, 0));
+    bar->setFormat(text);
+}
+
 void showProgress(QProgressBar *bar, const QWebEngineDownloadRequest *download)
 {
     switch (download->state()) {
     case QWebEngineDownloadRequest::DownloadCompleted:
-        bar->setRange(0, 100);
-        bar->setValue(100);
-        bar->setFormat(DownloadsWindow::tr("Complete"));
+        showOutcome(bar, 100, DownloadsWindow::tr("Complete"));
         return;
     case QWebEngineDownloadRequest::DownloadCancelled:
-        bar->setFormat(DownloadsWindow::tr("Cancelled"));
+        showOutcome(bar, bar->value(), DownloadsWindow::tr("Cancelled"));
         return;
     case QWebEngineDownloadRequest::DownloadInterrupted:
-        bar->setFormat(DownloadsWindow::tr("Failed: %1").arg(DownloadManager::failure(download)));
+        showOutcome(bar, bar->value(),
+                    DownloadsWindow::tr("Failed: %1").arg(DownloadManager::failure(download)));
         return;
     default:
         break;
