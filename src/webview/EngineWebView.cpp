@@ -1,7 +1,14 @@
 #include "webview/EngineWebView.h"
 
 #include "webview/BrowserProfile.h"
+#include "webview/CertificateHandler.h"
+#include "webview/CrashRecovery.h"
+#include "webview/DownloadManager.h"
+#include "webview/FullScreenHandler.h"
+#include "webview/LoginHandler.h"
 #include "webview/PagePrinter.h"
+#include "webview/PermissionHandler.h"
+#include "webview/ProfileSettings.h"
 #include "webview/UserAddress.h"
 #include "webview/WebViewSettings.h"
 
@@ -27,6 +34,20 @@ EngineWebView::EngineWebView(QWidget *parent)
     connect(page, &QWebEnginePage::loadFinished, this, &EngineWebView::handleLoadFinished);
     connect(page, &QWebEnginePage::newWindowRequested, this,
             &EngineWebView::handleNewWindowRequested);
+
+    // What the component does on its own: prompts, downloads, crashes, full screen. A new
+    // window also takes up settings edited by hand since the last one.
+    ProfileSettings::apply(page->profile());
+    new LoginHandler(m_view);
+    new CertificateHandler(m_view);
+    new PermissionHandler(m_view);
+    new FullScreenHandler(m_view);
+    m_crashRecovery = new CrashRecovery(m_view);
+    connect(DownloadManager::of(page->profile()), &DownloadManager::statusText, this,
+            [this](QWebEnginePage *from, const QString &text) {
+                if (from == m_view->page())
+                    emit StatusTextChange(text);
+            });
 }
 
 void EngineWebView::GoHome()
@@ -51,7 +72,8 @@ void EngineWebView::Stop()
 
 void EngineWebView::Refresh()
 {
-    m_view->reload();
+    if (!m_crashRecovery->reload())
+        m_view->reload();
 }
 
 void EngineWebView::GoSearch()
@@ -163,8 +185,9 @@ void EngineWebView::handleLoadFinished(bool ok)
 
 void EngineWebView::handleNewWindowRequested(QWebEngineNewWindowRequest &request)
 {
-    // Only windows the user asked for (a click or a key); a script alone opens none.
-    if (!request.isUserInitiated())
+    // Only windows the user asked for (a click or a key); a script alone opens none unless the
+    // settings allow it.
+    if (!request.isUserInitiated() && !WebViewSettings::popupsWithoutClick())
         return;
     QObject *target = nullptr;
     bool cancel = false;

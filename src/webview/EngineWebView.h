@@ -3,6 +3,7 @@
 #include "webview/WebView.h"
 
 class PagePrinter;
+class CrashRecovery;
 class QWebEngineNewWindowRequest;
 class QWebEngineView;
 
@@ -43,4 +44,5 @@ private:
 
     QWebEngineView *m_view;
     PagePrinter *m_printer;
+    CrashRecovery *m_crashRecovery;
 };

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "webview/Prompter.h"
+
+// The questions as modal dialogs; each one's default button is the safe answer.
+class DialogPrompter : public Prompter {
+  public:
+    QString saveAs(QWidget *parent, const QString &suggestedPath) override;
+    bool overwrite(QWidget *parent, const QString &path) override;
+    std::optional<Login> login(QWidget *parent, const QString &site, const QString &realm,
+                               bool proxy) override;
+    bool proceedDespiteCertificateError(QWidget *parent, const QString &host, const QString &error,
+                                        bool overridable) override;
+    bool allow(QWidget *parent, const QString &site, const QString &what) override;
+};

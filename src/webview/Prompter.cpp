@@ -1,0 +1,18 @@
+#include "webview/Prompter.h"
+
+#include "webview/DialogPrompter.h"
+
+namespace {
+Prompter *installed = nullptr;
+}
+
+Prompter &Prompter::current()
+{
+    static DialogPrompter dialogs;
+    return installed ? *installed : dialogs;
+}
+
+void Prompter::install(Prompter *prompter)
+{
+    installed = prompter;
+}

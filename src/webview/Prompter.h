@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+class QWidget;
+
+// Every question the web view puts to the person at the screen. The program answers through
+// dialogs; tests install their own answers. Each question's safe answer is its default.
+class Prompter {
+  public:
+    struct Login {
+        QString user;
+        QString password;
+    };
+
+    virtual ~Prompter() = default;
+
+    // Where to save a download, starting from the suggested path; empty when cancelled.
+    virtual QString saveAs(QWidget *parent, const QString &suggestedPath) = 0;
+    virtual bool overwrite(QWidget *parent, const QString &path) = 0;
+    // A user name and password for the site (or the proxy); nothing when cancelled.
+    virtual std::optional<Login> login(QWidget *parent, const QString &site, const QString &realm,
+                                       bool proxy) = 0;
+    // Whether to continue to the host despite the certificate error; only overridable errors
+    // can be continued, the others are only shown.
+    virtual bool proceedDespiteCertificateError(QWidget *parent, const QString &host,
+                                                const QString &error, bool overridable) = 0;
+    // Whether the site may use something (its description, "your camera", say).
+    virtual bool allow(QWidget *parent, const QString &site, const QString &what) = 0;
+
+    // The dialogs, unless a test installed its own answers.
+    static Prompter &current();
+    // Null brings the dialogs back. The prompter is not owned.
+    static void install(Prompter *prompter);
+};

@@ -1,0 +1,214 @@
+#include "support/LoopbackServer.h"
+#include "support/ScriptedServer.h"
+#include "support/TestMain.h"
+#include "support/TestPrompter.h"
+#include "webview/DownloadsWindow.h"
+#include "webview/EngineWebView.h"
+#include "webview/WebViewSettings.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+
+namespace {
+
+QByteArray everyByte()
+{
+    QByteArray bytes;
+    for (int value = 0; value < 256 * 64; ++value)
+        bytes.append(char(value % 256));
+    return bytes;
+}
+
+QByteArray read(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void write(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+// A reply that promises a megabyte and sends its first kilobyte.
+QByteArray bigFileFirstPart(const QByteArray &)
+{
+    return "HTTP/1.0 200 OK\r\nContent-Type: application/octet-stream\r\n"
+           "Content-Disposition: attachment; filename=\"big.bin\"\r\n"
+           "Content-Length: 1000000\r\n\r\n" +
+           QByteArray(1000, 'a');
+}
+
+// A widget of the downloads list's last row: 1 its progress bar, 2 its Cancel button.
+template <typename Widget> Widget *lastRow(int column)
+{
+    QTreeWidget *list = DownloadsWindow::shared()->List1;
+    return qobject_cast<Widget *>(
+        list->itemWidget(list->topLevelItem(list->topLevelItemCount() - 1), column));
+}
+
+} // namespace
+
+class DownloadsTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void savedToTheFolderByteExactBesideAnExistingFile();
+    void askedWhereToSave_data();
+    void askedWhereToSave();
+    void cancelledDownloadLeavesNoFile();
+    void brokenDownloadIsReportedAsFailed();
+
+  private:
+    // Starts a download and returns the status text it ends with.
+    QString download(const QUrl &url, const QString &ending);
+    void useSettings(bool ask);
+
+    LoopbackServer m_server;
+    std::unique_ptr<TestPrompter> m_prompter;
+    std::unique_ptr<QTemporaryDir> m_folder;
+    std::unique_ptr<EngineWebView> m_view;
+};
+
+void DownloadsTest::initTestCase()
+{
+    QVERIFY(m_server.listen());
+    m_server.serve("/report", {"application/octet-stream", everyByte(), 200,
+                               "Content-Disposition: attachment; filename=\"report.txt\"\r\n"});
+}
+
+void DownloadsTest::init()
+{
+    m_prompter = std::make_unique<TestPrompter>();
+    m_folder = std::make_unique<QTemporaryDir>();
+    m_view = std::make_unique<EngineWebView>();
+}
+
+void DownloadsTest::cleanup()
+{
+    m_view.reset();
+    m_prompter.reset();
+    m_folder.reset();
+    QFile::remove(WebViewSettings::filePath());
+}
+
+void DownloadsTest::useSettings(bool ask)
+{
+    WebViewSettings::Values values;
+    values.askWhereToSave = ask;
+    values.downloadFolder = m_folder->path();
+    QVERIFY(WebViewSettings::save(values));
+}
+
+QString DownloadsTest::download(const QUrl &url, const QString &ending)
+{
+    QSignalSpy status(m_view.get(), &WebView::StatusTextChange);
+    m_view->Navigate(url.toString());
+    const auto last = [&status] {
+        return status.isEmpty() ? QString() : status.last().at(0).toString();
+    };
+    for (int i = 0; i < 100 && !last().startsWith(ending); ++i)
+        status.wait(200);
+    return last();
+}
+
+void DownloadsTest::savedToTheFolderByteExactBesideAnExistingFile()
+{
+    useSettings(false);
+    write(m_folder->filePath("report.txt"), "keep me");
+    for (const QString name : {"report (1).txt", "report (2).txt"}) {
+        QCOMPARE(download(m_server.url("/report"), "Download complete"),
+                 "Download complete: " + m_folder->filePath(name));
+        QCOMPARE(read(m_folder->filePath(name)), everyByte());
+        QCOMPARE(lastRow<QProgressBar>(1)->text(), QString("Complete"));
+        QVERIFY(!lastRow<QPushButton>(2)->isEnabled());
+    }
+    QCOMPARE(read(m_folder->filePath("report.txt")), QByteArray("keep me"));
+    QCOMPARE(m_prompter->asked, QStringList());
+}
+
+void DownloadsTest::askedWhereToSave_data()
+{
+    QTest::addColumn<QStringList>("answers");
+    QTest::addColumn<bool>("overwrite");
+    QTest::addColumn<QStringList>("questions");
+    QTest::addColumn<QString>("savedAs");
+    const QString suggested = "saveAs F/report.txt";
+    QTest::newRow("not over the old file, then elsewhere")
+        << QStringList{"F/old.bin", "F/new.bin"} << false
+        << QStringList{suggested, "overwrite F/old.bin", "saveAs F/old.bin"} << "new.bin";
+    QTest::newRow("over the old file when allowed")
+        << QStringList{"F/old.bin"} << true << QStringList{suggested, "overwrite F/old.bin"}
+        << "old.bin";
+    QTest::newRow("cancelled") << QStringList{} << false << QStringList{suggested} << QString();
+}
+
+void DownloadsTest::askedWhereToSave()
+{
+    QFETCH(QStringList, answers);
+    QFETCH(bool, overwrite);
+    QFETCH(QStringList, questions);
+    QFETCH(QString, savedAs);
+    useSettings(true);
+    write(m_folder->filePath("old.bin"), "old");
+    m_prompter->saveAsAnswers = answers.replaceInStrings("F/", m_folder->path() + "/");
+    m_prompter->overwriteAnswer = overwrite;
+
+    if (savedAs.isEmpty()) {
+        m_view->Navigate(m_server.url("/report").toString());
+        QTRY_COMPARE(m_prompter->asked.size(), questions.size());
+        QCOMPARE(QDir(m_folder->path()).entryList(QDir::Files), QStringList{"old.bin"});
+    } else {
+        QVERIFY(download(m_server.url("/report"), "Download complete").startsWith("Download c"));
+        QCOMPARE(read(m_folder->filePath(savedAs)), everyByte());
+    }
+    if (savedAs != "old.bin")
+        QCOMPARE(read(m_folder->filePath("old.bin")), QByteArray("old"));
+    QCOMPARE(m_prompter->asked, questions.replaceInStrings("F/", m_folder->path() + "/"));
+}
+
+void DownloadsTest::cancelledDownloadLeavesNoFile()
+{
+    ScriptedServer server(bigFileFirstPart, ScriptedServer::Hold);
+    QVERIFY(server.listen());
+    useSettings(false);
+    QCOMPARE(download(server.url("/big"), "Downloading"), QString("Downloading big.bin..."));
+    QTRY_VERIFY(lastRow<QPushButton>(2)->isEnabled());
+
+    QSignalSpy status(m_view.get(), &WebView::StatusTextChange);
+    lastRow<QPushButton>(2)->click();
+    QTRY_COMPARE(status.size(), 1);
+    QCOMPARE(status.last().at(0).toString(), QString("Download cancelled: big.bin"));
+    QCOMPARE(lastRow<QProgressBar>(1)->text(), QString("Cancelled"));
+    QTRY_COMPARE(QDir(m_folder->path()).entryList(QDir::Files), QStringList());
+}
+
+void DownloadsTest::brokenDownloadIsReportedAsFailed()
+{
+    // The engine retries a broken download on its own before it gives up.
+    ScriptedServer server(bigFileFirstPart, ScriptedServer::Close);
+    QVERIFY(server.listen());
+    useSettings(true);
+    m_prompter->saveAsAnswers = {m_folder->filePath("big.bin")};
+    const int rows = DownloadsWindow::shared()->List1->topLevelItemCount();
+    QCOMPARE(download(server.url("/big"), "Download failed"),
+             QString("Download failed: big.bin (The transfer broke off.)"));
+    QCOMPARE(lastRow<QProgressBar>(1)->text(), QString("Failed: The transfer broke off."));
+    QCOMPARE(DownloadsWindow::shared()->List1->topLevelItemCount(), rows + 1);
+    QCOMPARE(m_prompter->asked.size(), 1);
+    QTRY_COMPARE(QDir(m_folder->path()).entryList(QDir::Files), QStringList());
+}
+
+ZV_TEST_MAIN(DownloadsTest)
+#include "tst_downloads.moc"

@@ -1,0 +1,198 @@
+#include "support/LoopbackServer.h"
+#include "support/TestMain.h"
+#include "webview/BrowserProfile.h"
+#include "webview/EngineWebView.h"
+#include "webview/OptionsWindow.h"
+#include "webview/ProfileSettings.h"
+#include "webview/WebViewSettings.h"
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QSettings>
+#include <QSignalSpy>
+
+namespace {
+
+QPushButton *button(OptionsWindow *window, QDialogButtonBox::StandardButton which)
+{
+    return window->findChild<QDialogButtonBox *>()->button(which);
+}
+
+QString stored(const QString &key)
+{
+    return QSettings(WebViewSettings::filePath(), QSettings::IniFormat).value(key).toString();
+}
+
+} // namespace
+
+class OptionsWindowTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void initTestCase();
+    void cleanup();
+
+    void okWritesTheFileAndTheNextGoHomeReadsIt();
+    void whatIsTypedIsSavedAsAnAddressOrRefused_data();
+    void whatIsTypedIsSavedAsAnAddressOrRefused();
+    void aFileThatCannotBeWrittenKeepsTheWindowOpen();
+    void applyReachesPagesAlreadyOpen();
+
+  private:
+    static bool completes(EngineWebView &view, const std::function<void()> &action);
+
+    LoopbackServer m_server;
+};
+
+void OptionsWindowTest::initTestCase()
+{
+    QVERIFY(m_server.listen());
+    m_server.serveHtml("/home", "<title>New home</title>");
+    m_server.serveHtml("/script", "<title>Plain</title><script>document.title = 'Scripted'"
+                                  "</script>");
+}
+
+void OptionsWindowTest::cleanup()
+{
+    Shutdown::deleteWindows();
+    const QString folder = QFileInfo(WebViewSettings::filePath()).path();
+    QFile::remove(folder);
+    QDir(folder).removeRecursively();
+    ProfileSettings::apply(BrowserProfile::shared());
+}
+
+bool OptionsWindowTest::completes(EngineWebView &view, const std::function<void()> &action)
+{
+    QSignalSpy done(&view, &WebView::DocumentComplete);
+    action();
+    return done.wait(20000);
+}
+
+void OptionsWindowTest::okWritesTheFileAndTheNextGoHomeReadsIt()
+{
+    const QString current = m_server.url("/home").toString();
+    QPointer<OptionsWindow> window = OptionsWindow::showShared(current);
+    QVERIFY(window->isVisible());
+    QCOMPARE(OptionsWindow::showShared(current), window.data()); // one shared window
+    QCOMPARE(window->homePage->text(), WebViewSettings::DefaultHomePage);
+    QVERIFY(window->javaScript->isChecked());
+    QVERIFY(!window->popupsWithoutClick->isChecked());
+    QVERIFY(window->askWhereToSave->isChecked());
+
+    window->useCurrent->click();
+    QCOMPARE(window->homePage->text(), current);
+    window->searchPage->setText("http://find.test/?q=");
+    window->popupsWithoutClick->setChecked(true);
+    window->askWhereToSave->setChecked(false);
+    window->downloadFolder->setText("/srv/downloads/");
+    button(window, QDialogButtonBox::Ok)->click();
+    QTRY_VERIFY(!window); // closed and gone
+
+    QCOMPARE(stored("HomePage"), current);
+    QCOMPARE(stored("SearchPage"), QString("http://find.test/?q="));
+    QCOMPARE(stored("PopupsWithoutClick"), QString("true"));
+    QCOMPARE(stored("AskWhereToSave"), QString("false"));
+    QCOMPARE(stored("DownloadFolder"), QString("/srv/downloads"));
+    QCOMPARE(stored("JavaScript"), QString("true"));
+
+    EngineWebView view;
+    QVERIFY(completes(view, [&] { view.GoHome(); }));
+    QCOMPARE(view.LocationURL(), current);
+
+    // Loaded afresh on its next showing; the start page comes back with one click.
+    window = OptionsWindow::showShared();
+    QCOMPARE(window->homePage->text(), current);
+    QVERIFY(!window->useCurrent->isEnabled());
+    window->useStartPage->click();
+    button(window, QDialogButtonBox::Ok)->click();
+    QCOMPARE(stored("HomePage"), WebViewSettings::DefaultHomePage);
+    QVERIFY(completes(view, [&] { view.GoHome(); }));
+    QCOMPARE(view.LocationURL(), WebViewSettings::DefaultHomePage);
+}
+
+void OptionsWindowTest::whatIsTypedIsSavedAsAnAddressOrRefused_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QString>("saved"); // empty: refused
+    QTest::newRow("bare host") << "home.test"
+                               << ""
+                               << "http://home.test";
+    QTest::newRow("spaces around, inside") << "  http://home.test/my page "
+                                           << "/srv"
+                                           << "http://home.test/my%20page";
+    QTest::newRow("empty is the start page") << ""
+                                             << "" << WebViewSettings::DefaultHomePage;
+    QTest::newRow("not an address") << "http://[::1"
+                                    << ""
+                                    << "";
+    QTest::newRow("space in the host") << "http://home test/"
+                                       << ""
+                                       << "";
+    QTest::newRow("relative folder") << "http://home.test/"
+                                     << "downloads"
+                                     << "";
+}
+
+void OptionsWindowTest::whatIsTypedIsSavedAsAnAddressOrRefused()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, folder);
+    QFETCH(QString, saved);
+    QPointer<OptionsWindow> window = OptionsWindow::showShared();
+    window->homePage->setText(typed);
+    window->downloadFolder->setText(folder);
+    button(window, QDialogButtonBox::Ok)->click();
+    if (saved.isEmpty()) {
+        // Said why, nothing written, nothing typed lost.
+        QVERIFY(window && window->isVisible());
+        QVERIFY(!window->message->text().isEmpty());
+        QVERIFY(!QFile::exists(WebViewSettings::filePath()));
+        QCOMPARE(window->homePage->text(), typed);
+    } else {
+        QTRY_VERIFY(!window);
+        QCOMPARE(stored("HomePage"), saved);
+        QCOMPARE(WebViewSettings::homePage(), saved);
+    }
+}
+
+void OptionsWindowTest::aFileThatCannotBeWrittenKeepsTheWindowOpen()
+{
+    const QString folder = QFileInfo(WebViewSettings::filePath()).path();
+    QDir().mkpath(QFileInfo(folder).path());
+    QFile blocker(folder);
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+
+    QPointer<OptionsWindow> window = OptionsWindow::showShared();
+    window->homePage->setText("http://home.test/");
+    button(window, QDialogButtonBox::Ok)->click();
+    QVERIFY(window && window->isVisible());
+    QVERIFY(window->message->text().contains(WebViewSettings::filePath()));
+    QCOMPARE(window->homePage->text(), QString("http://home.test/"));
+}
+
+void OptionsWindowTest::applyReachesPagesAlreadyOpen()
+{
+    EngineWebView view;
+    QVERIFY(completes(view, [&] { view.Navigate(m_server.url("/script").toString()); }));
+    QTRY_COMPARE(view.LocationName(), QString("Scripted"));
+
+    OptionsWindow *window = OptionsWindow::showShared();
+    window->javaScript->setChecked(false);
+    button(window, QDialogButtonBox::Apply)->click();
+    QVERIFY(window->isVisible());
+    QCOMPARE(stored("JavaScript"), QString("false"));
+    QVERIFY(completes(view, [&] { view.Refresh(); }));
+    QCOMPARE(view.LocationName(), QString("Plain"));
+}
+
+ZV_TEST_MAIN(OptionsWindowTest)
+#include "tst_optionswindow.moc"

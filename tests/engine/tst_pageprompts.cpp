@@ -1,0 +1,223 @@
+#include "support/LoopbackServer.h"
+#include "support/ScriptedServer.h"
+#include "support/TestMain.h"
+#include "support/TestPrompter.h"
+#include "support/TlsServer.h"
+#include "webview/BrowserProfile.h"
+#include "webview/EngineWebView.h"
+#include "webview/ProfileSettings.h"
+#include "webview/WebViewSettings.h"
+
+#include <QFile>
+#include <QSignalSpy>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+#include <csignal>
+
+using Login = Prompter::Login;
+Q_DECLARE_METATYPE(QList<Login>)
+
+namespace {
+
+// A page behind Basic authentication: "user" / "secret" get in; anyone else gets the site's own
+// refusal page.
+QByteArray guardedPage(const QByteArray &head)
+{
+    const QByteArray expected = "Authorization: Basic " + QByteArray("user:secret").toBase64();
+    const bool in = head.contains(expected + "\r\n");
+    const QByteArray body = in ? "<title>Inside</title>" : "<title>Refused by the site</title>";
+    return QByteArray(
+               in ? "HTTP/1.0 200 OK\r\n"
+                  : "HTTP/1.0 401 Unauthorized\r\nWWW-Authenticate: Basic realm=\"Zone\"\r\n") +
+           "Content-Type: text/html\r\nContent-Length: " + QByteArray::number(body.size()) +
+           "\r\n\r\n" + body;
+}
+
+} // namespace
+
+class PagePromptsTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void basicAuthentication_data();
+    void basicAuthentication();
+    void permissionIsDeniedUnlessAllowedAndTheAnswerHolds();
+    void badCertificateRefusedUnlessTheUserContinues();
+    void killedRendererShowsAnErrorPageAndRefreshRecovers();
+    void scriptWindowsOnlyWhenAllowed_data();
+    void scriptWindowsOnlyWhenAllowed();
+    void pdfShowsInThePage();
+
+  private:
+    bool completes(const std::function<void()> &action);
+
+    LoopbackServer m_server;
+    std::unique_ptr<TestPrompter> m_prompter;
+    std::unique_ptr<EngineWebView> m_view;
+};
+
+void PagePromptsTest::initTestCase()
+{
+    QVERIFY(m_server.listen());
+    m_server.serveHtml("/page", "<title>Loopback page</title><p>Hello</p>");
+    m_server.serveHtml("/other", "<title>Other</title>");
+    m_server.serveHtml("/notify", "<title>asking</title><script>Notification.requestPermission()"
+                                  ".then(answer => document.title = answer)</script>");
+    m_server.serveHtml("/popup", "<title>Opener</title><script>window.open('/other')</script>");
+    m_server.serve("/doc.pdf", {"application/pdf",
+                                "%PDF-1.4\n1 0 obj<</Type/Catalog/Pages 2 0 R>>endobj\n"
+                                "2 0 obj<</Type/Pages/Kids[3 0 R]/Count 1>>endobj\n"
+                                "3 0 obj<</Type/Page/Parent 2 0 R/MediaBox[0 0 200 200]>>endobj\n"
+                                "trailer<</Root 1 0 R>>\n%%EOF\n",
+                                200,
+                                {}});
+}
+
+void PagePromptsTest::init()
+{
+    m_prompter = std::make_unique<TestPrompter>();
+    m_view = std::make_unique<EngineWebView>();
+    m_view->resize(400, 300);
+}
+
+void PagePromptsTest::cleanup()
+{
+    m_view.reset();
+    m_prompter.reset();
+    QFile::remove(WebViewSettings::filePath());
+    ProfileSettings::apply(BrowserProfile::shared());
+}
+
+bool PagePromptsTest::completes(const std::function<void()> &action)
+{
+    QSignalSpy done(m_view.get(), &WebView::DocumentComplete);
+    action();
+    return done.wait(20000);
+}
+
+void PagePromptsTest::basicAuthentication_data()
+{
+    QTest::addColumn<QList<Login>>("answers");
+    QTest::addColumn<int>("questions");
+    QTest::addColumn<QString>("title");
+    QTest::newRow("right") << QList<Login>{{"user", "secret"}} << 1 << "Inside";
+    QTest::newRow("cancelled") << QList<Login>{} << 1 << "Refused by the site";
+    QTest::newRow("wrong, then cancelled")
+        << QList<Login>{{"user", "guess"}} << 2 << "Refused by the site";
+}
+
+void PagePromptsTest::basicAuthentication()
+{
+    QFETCH(QList<Login>, answers);
+    QFETCH(int, questions);
+    QFETCH(QString, title);
+    // A server of its own each time: the engine remembers logins by host and port.
+    ScriptedServer server(guardedPage);
+    QVERIFY(server.listen());
+    m_prompter->loginAnswers = answers;
+    const QString address = server.url("/secret").toString();
+    QVERIFY(completes([&] { m_view->Navigate(address); }));
+    QTRY_COMPARE(m_view->LocationName(), title);
+    QCOMPARE(m_view->LocationURL(), address);
+    const QString question = QString("login 127.0.0.1:%1 Zone").arg(server.url("/").port());
+    QCOMPARE(m_prompter->asked, QStringList(questions, question));
+}
+
+void PagePromptsTest::permissionIsDeniedUnlessAllowedAndTheAnswerHolds()
+{
+    const QString question =
+        QString("allow 127.0.0.1:%1 show notifications").arg(m_server.url("/").port());
+    QVERIFY(completes([&] { m_view->Navigate(m_server.url("/notify").toString()); }));
+    QTRY_COMPARE(m_view->LocationName(), QString("denied"));
+    QCOMPARE(m_prompter->asked, QStringList{question});
+
+    // Asked once per run: saying yes now changes nothing for this site.
+    m_prompter->allowAnswer = true;
+    QVERIFY(completes([&] { m_view->Refresh(); }));
+    QTRY_COMPARE(m_view->LocationName(), QString("denied"));
+    QCOMPARE(m_prompter->asked, QStringList{question});
+}
+
+void PagePromptsTest::badCertificateRefusedUnlessTheUserContinues()
+{
+    TlsServer server("<title>Secure page</title>");
+    QVERIFY(server.start());
+    const QString address = server.url("/").toString();
+    const QString question =
+        QString("certificate 127.0.0.1:%1 overridable").arg(server.serverPort());
+
+    QVERIFY(completes([&] { m_view->Navigate(address); }));
+    QTRY_COMPARE(m_prompter->asked, QStringList{question});
+    QTRY_VERIFY(m_view->LocationName() != "Secure page");
+    QCOMPARE(server.requestCount(), 0);
+
+    m_prompter->certificateAnswer = true;
+    QVERIFY(completes([&] { m_view->Navigate(address); }));
+    QTRY_COMPARE(m_view->LocationName(), QString("Secure page"));
+    QCOMPARE(m_prompter->asked, QStringList(2, question));
+    QCOMPARE(server.requestCount(), 1);
+
+    // Continued once, the host stays open for the rest of the run without another question.
+    m_prompter->certificateAnswer = false;
+    QVERIFY(completes([&] { m_view->Navigate(server.url("/again").toString()); }));
+    QCOMPARE(m_view->LocationName(), QString("Secure page"));
+    QCOMPARE(m_prompter->asked.size(), 2);
+}
+
+void PagePromptsTest::killedRendererShowsAnErrorPageAndRefreshRecovers()
+{
+    const QString address = m_server.url("/page").toString();
+    QVERIFY(completes([&] { m_view->Navigate(address); }));
+    const qint64 pid = m_view->engineView()->page()->renderProcessPid();
+    QVERIFY(pid > 0);
+
+    QVERIFY(completes([&] { QCOMPARE(::kill(pid_t(pid), SIGKILL), 0); }));
+    QCOMPARE(m_view->LocationName(), QString("This page stopped working"));
+    QCOMPARE(m_view->LocationURL(), address);
+
+    QVERIFY(completes([&] { m_view->Refresh(); }));
+    QCOMPARE(m_view->LocationName(), QString("Loopback page"));
+    QVERIFY(m_view->engineView()->page()->renderProcessPid() != pid);
+    // And it goes on working as before.
+    QVERIFY(completes([&] { m_view->Navigate(m_server.url("/other").toString()); }));
+    QCOMPARE(m_view->LocationName(), QString("Other"));
+    QVERIFY(completes([&] { m_view->Refresh(); }));
+    QCOMPARE(m_view->LocationName(), QString("Other"));
+}
+
+void PagePromptsTest::scriptWindowsOnlyWhenAllowed_data()
+{
+    QTest::addColumn<bool>("allowed");
+    QTest::newRow("by default") << false;
+    QTest::newRow("allowed") << true;
+}
+
+void PagePromptsTest::scriptWindowsOnlyWhenAllowed()
+{
+    QFETCH(bool, allowed);
+    WebViewSettings::Values values;
+    values.popupsWithoutClick = allowed;
+    QVERIFY(WebViewSettings::save(values));
+    QSignalSpy newWindow(m_view.get(), &WebView::NewWindow2);
+    QVERIFY(completes([&] { m_view->Navigate(m_server.url("/popup").toString()); }));
+    QCOMPARE(!newWindow.isEmpty() || newWindow.wait(1000), allowed);
+}
+
+void PagePromptsTest::pdfShowsInThePage()
+{
+    QSignalSpy status(m_view.get(), &WebView::StatusTextChange);
+    const QString address = m_server.url("/doc.pdf").toString();
+    QVERIFY(completes([&] { m_view->Navigate(address); }));
+    QCOMPARE(m_view->LocationURL(), address);
+    // Not taken for a download (that would ask where to save it).
+    QCOMPARE(m_prompter->asked, QStringList());
+    for (const QList<QVariant> &text : status)
+        QVERIFY(!text.at(0).toString().startsWith("Downloading"));
+}
+
+ZV_TEST_MAIN(PagePromptsTest)
+#include "tst_pageprompts.moc"

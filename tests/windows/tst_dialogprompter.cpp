@@ -1,0 +1,69 @@
+#include "support/TestMain.h"
+#include "webview/DialogPrompter.h"
+
+#include <QPushButton>
+#include <QTimer>
+
+namespace {
+// Acts on the next modal dialog once it is up: each dialog runs its own event loop.
+void whenDialogShows(std::function<void(QWidget *)> act)
+{
+    auto *timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, [timer, act] {
+        if (QWidget *dialog = QApplication::activeModalWidget()) {
+            timer->deleteLater();
+            timer->stop();
+            act(dialog);
+        }
+    });
+    timer->start(10);
+}
+} // namespace
+
+class DialogPrompterTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void enterTakesTheSafeAnswer_data();
+    void enterTakesTheSafeAnswer();
+
+  private:
+    DialogPrompter m_prompter;
+};
+
+void DialogPrompterTest::enterTakesTheSafeAnswer_data()
+{
+    QTest::addColumn<std::function<bool(Prompter &)>>("ask");
+    QTest::addColumn<bool>("canContinue");
+    QTest::newRow("overwrite") << std::function([](Prompter &p) {
+        return p.overwrite(nullptr, "/tmp/file.txt");
+    }) << false;
+    QTest::newRow("permission") << std::function([](Prompter &p) {
+        return p.allow(nullptr, "site.test", "use your camera");
+    }) << false;
+    QTest::newRow("certificate") << std::function([](Prompter &p) {
+        return p.proceedDespiteCertificateError(nullptr, "site.test", "Unknown authority", true);
+    }) << true;
+    QTest::newRow("final certificate error") << std::function([](Prompter &p) {
+        return p.proceedDespiteCertificateError(nullptr, "site.test", "Revoked", false);
+    }) << false;
+}
+
+void DialogPrompterTest::enterTakesTheSafeAnswer()
+{
+    QFETCH(std::function<bool(Prompter &)>, ask);
+    QFETCH(bool, canContinue);
+    bool shown = false;
+    bool continueOffered = false;
+    whenDialogShows([&](QWidget *dialog) {
+        shown = true;
+        continueOffered = dialog->findChild<QPushButton *>("continue") != nullptr;
+        QTest::keyClick(dialog->focusWidget() ? dialog->focusWidget() : dialog, Qt::Key_Return);
+    });
+    QVERIFY(!ask(m_prompter));
+    QVERIFY(shown);
+    QCOMPARE(continueOffered, canContinue);
+}
+
+ZV_TEST_MAIN(DialogPrompterTest)
+#include "tst_dialogprompter.moc"
