@@ -6,3 +6,4 @@ cd "$(dirname "$0")/../resources/icons"
 for size in 96 72 64 48 32 16; do
     rsvg-convert -w "$size" -h "$size" zarvo.svg -o "zarvo-$size.png"
 done
+rsvg-convert -w 96 -h 96 favorites.svg -o favorites-96.png
