@@ -33,6 +33,8 @@ class EngineWebView : public WebView {
 
   private:
     void open(const QString &text);
+    void setTextSize(const QVariant &level);
+    void showProperties();
     void handleLinkHovered(const QString &url);
     void handleLoadStarted();
     void handleLoadProgress(int progress);
