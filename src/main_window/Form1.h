@@ -7,6 +7,8 @@
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QKeySequence;
+class QMenu;
 class QProgressBar;
 class QPushButton;
 class QToolBar;
@@ -37,6 +39,35 @@ class Form1 : public QMainWindow {
     void WebBrowser1_NewWindow2(QObject **ppDisp, bool *Cancel);
     void WebBrowser1_DocumentComplete();
 
+    // Menu bar: each command item's Click, acting on this window and its own web view.
+    void mnunew_Click();
+    void mnusaveas_Click();
+    void mnupagesetup_Click();
+    void mnuprint_Click();
+    void mnupreview_Click();
+    void mnuproperties_Click();
+    void mnuexit_Click();
+    void mnucut_Click();
+    void mnucopy_Click();
+    void mnupaste_Click();
+    void mnuselectall_Click();
+    void mnuback_Click();
+    void mnuforward_Click();
+    void mnuhomepage_Click();
+    void mnustop_Click();
+    void mnurefresh_Click();
+    void mnulargest_Click();
+    void mnularge_Click();
+    void mnumedium_Click();
+    void mnusmall_Click();
+    void mnusmallest_Click();
+    void mnuviewsource_Click();
+    void mnuwindowsupdate_Click();
+    void mnuinternetoptions_Click();
+    void mnuonlinesupport_Click();
+    void mnunews_Click();
+    void mnuaboutss_Click();
+
     QPushButton *Command2;
     QLineEdit *Text2;
     QComboBox *Combo1;
@@ -56,6 +87,12 @@ class Form1 : public QMainWindow {
   private:
     void createControls(QWidget *client);
     void connectEvents();
+    void createMenus();
+    QMenu *addMenu(QWidget *parentMenu, const char *name, const QString &caption);
+    void addItem(QMenu *menu, const char *name, const QString &caption, const QKeySequence &key,
+                 void (Form1::*Click)());
+    void addSeparator(QMenu *menu, const char *name);
+    void setTextSize(int level);
     void applyLayout();
 
     Form1Layout m_layout;
