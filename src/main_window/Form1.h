@@ -5,9 +5,9 @@
 #include <QMainWindow>
 
 class QComboBox;
+class QKeySequence;
 class QLabel;
 class QLineEdit;
-class QKeySequence;
 class QMenu;
 class QProgressBar;
 class QPushButton;

@@ -14,6 +14,15 @@
 #include <QWebEngineView>
 #include <iterator>
 
+namespace {
+
+// Text Size levels 0 (smallest) to 4 (largest) as zoom factors of the whole page, Medium the
+// page as designed. Zoom rather than the default font size: pages that set their own font
+// sizes would ignore the latter.
+constexpr qreal TextSizeZoom[] = {0.75, 0.9, 1.0, 1.25, 1.5};
+
+} // namespace
+
 EngineWebView::EngineWebView(QWidget *parent) : WebView(parent), m_view(new QWebEngineView(this))
 {
     m_view->setPage(new QWebEnginePage(BrowserProfile::shared(), m_view));
@@ -70,15 +79,6 @@ void EngineWebView::Navigate2(const QString &url)
 {
     open(url);
 }
-
-namespace {
-
-// Text Size levels 0 (smallest) to 4 (largest) as zoom factors of the whole page, Medium the
-// page as designed. Zoom rather than the default font size: pages that set their own font
-// sizes would ignore the latter.
-constexpr qreal TextSizeZoom[] = {0.75, 0.9, 1.0, 1.25, 1.5};
-
-} // namespace
 
 void EngineWebView::ExecWB(int cmdID, int cmdexecopt, const QVariant &in, QVariant *out)
 {

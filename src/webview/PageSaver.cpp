@@ -60,24 +60,30 @@ void saveAs(QWebEngineView *view)
     for (const Choice &choice : Choices)
         filters.append(QLatin1String(choice.filter));
 
-    QFileDialog dialog(view->window(), QObject::tr("Save Web Page"));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilters(filters);
-    dialog.setDirectory(startFolder());
-    dialog.selectFile(suggestedName(view));
-    dialog.setDefaultSuffix(QLatin1String(Choices[0].suffix));
-    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString &f) {
-        dialog.setDefaultSuffix(QLatin1String(choiceFor(f).suffix));
+    // On the heap and watched: the window, and the dialog with it, may go while it is open.
+    const QPointer<QWebEngineView> guard(view);
+    const QPointer<QFileDialog> dialog =
+        new QFileDialog(view->window(), QObject::tr("Save Web Page"));
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setFileMode(QFileDialog::AnyFile);
+    dialog->setNameFilters(filters);
+    dialog->setDirectory(startFolder());
+    dialog->selectFile(suggestedName(view));
+    dialog->setDefaultSuffix(QLatin1String(Choices[0].suffix));
+    QObject::connect(dialog, &QFileDialog::filterSelected, dialog, [dialog](const QString &f) {
+        dialog->setDefaultSuffix(QLatin1String(choiceFor(f).suffix));
     });
 
-    // The window may go while the dialog is open.
-    const QPointer<QWebEngineView> guard(view);
-    if (dialog.exec() != QDialog::Accepted || !guard || dialog.selectedFiles().isEmpty())
+    const bool accepted = dialog->exec() == QDialog::Accepted;
+    if (!dialog)
+        return;
+    const QStringList files = dialog->selectedFiles();
+    const Choice &choice = choiceFor(dialog->selectedNameFilter());
+    delete dialog;
+    if (!accepted || files.isEmpty() || !guard)
         return;
     // An already accepted download: it passes the profile's download handling as it is.
-    view->page()->save(dialog.selectedFiles().constFirst(),
-                       choiceFor(dialog.selectedNameFilter()).format);
+    view->page()->save(files.constFirst(), choice.format);
 }
 
 } // namespace PageSaver
