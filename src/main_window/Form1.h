@@ -7,8 +7,10 @@
 
 class QAction;
 class QComboBox;
+class QKeySequence;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QProgressBar;
 class QPushButton;
 class QToolBar;
@@ -43,6 +45,35 @@ public:
     // Dispatches on the clicked button's key, exactly and case-sensitively.
     void Toolbar1_ButtonClick(QAction *Button);
 
+    // Menu bar: each command item's Click, acting on this window and its own web view.
+    void mnunew_Click();
+    void mnusaveas_Click();
+    void mnupagesetup_Click();
+    void mnuprint_Click();
+    void mnupreview_Click();
+    void mnuproperties_Click();
+    void mnuexit_Click();
+    void mnucut_Click();
+    void mnucopy_Click();
+    void mnupaste_Click();
+    void mnuselectall_Click();
+    void mnuback_Click();
+    void mnuforward_Click();
+    void mnuhomepage_Click();
+    void mnustop_Click();
+    void mnurefresh_Click();
+    void mnulargest_Click();
+    void mnularge_Click();
+    void mnumedium_Click();
+    void mnusmall_Click();
+    void mnusmallest_Click();
+    void mnuviewsource_Click();
+    void mnuwindowsupdate_Click();
+    void mnuinternetoptions_Click();
+    void mnuonlinesupport_Click();
+    void mnunews_Click();
+    void mnuaboutss_Click();
+
     QPushButton *Command2;
     QLineEdit *Text2;
     QComboBox *Combo1;
@@ -66,6 +97,12 @@ private:
     void createToolbarButtons();
     // The toolbar's Add: the address box's text as a new favourite.
     void addToFavorites();
+    void createMenus();
+    QMenu *addMenu(QWidget *parentMenu, const char *name, const QString &caption);
+    void addItem(QMenu *menu, const char *name, const QString &caption, const QKeySequence &key,
+                 void (Form1::*Click)());
+    void addSeparator(QMenu *menu, const char *name);
+    void setTextSize(int level);
     void applyLayout();
 
     Form1Layout m_layout;

@@ -7,16 +7,30 @@
 #include "webview/FullScreenHandler.h"
 #include "webview/LoginHandler.h"
 #include "webview/PagePrinter.h"
+#include "webview/PagePropertiesDialog.h"
+#include "webview/PageSaver.h"
+#include "webview/PageSetup.h"
 #include "webview/PermissionHandler.h"
 #include "webview/ProfileSettings.h"
 #include "webview/UserAddress.h"
 #include "webview/WebViewSettings.h"
 
 #include <QDir>
+#include <QPointer>
 #include <QVBoxLayout>
 #include <QWebEngineNewWindowRequest>
 #include <QWebEnginePage>
 #include <QWebEngineView>
+#include <iterator>
+
+namespace {
+
+// Text Size levels 0 (smallest) to 4 (largest) as zoom factors of the whole page, Medium the
+// page as designed. Zoom rather than the default font size: pages that set their own font
+// sizes would ignore the latter.
+constexpr qreal TextSizeZoom[] = {0.75, 0.9, 1.0, 1.25, 1.5};
+
+} // namespace
 
 EngineWebView::EngineWebView(QWidget *parent)
     : WebView(parent), m_view(new QWebEngineView(this)), m_printer(new PagePrinter(m_view))
@@ -94,9 +108,27 @@ void EngineWebView::Navigate2(const QString &url)
 void EngineWebView::ExecWB(int cmdID, int cmdexecopt, const QVariant &in, QVariant *out)
 {
     Q_UNUSED(cmdexecopt);
-    Q_UNUSED(in);
     Q_UNUSED(out);
+    // Without a page, page commands change nothing and show nothing.
+    const bool hasPage = !m_view->url().isEmpty();
     switch (cmdID) {
+    case OLECMDID_SAVEAS:
+        if (hasPage)
+            PageSaver::saveAs(m_view);
+        break;
+    case OLECMDID_PAGESETUP:
+        // The window's own printer keeps the choice for its later prints.
+        if (hasPage)
+            PageSetup::exec(m_printer->printer(), window());
+        break;
+    case OLECMDID_PROPERTIES:
+        if (hasPage)
+            showProperties();
+        break;
+    case OLECMDID_ZOOM:
+        if (hasPage)
+            setTextSize(in);
+        break;
     case OLECMDID_CUT:
         m_view->triggerPageAction(QWebEnginePage::Cut);
         break;
@@ -119,6 +151,30 @@ void EngineWebView::ExecWB(int cmdID, int cmdexecopt, const QVariant &in, QVaria
         // A command the view does not offer changes nothing.
         break;
     }
+}
+
+void EngineWebView::setTextSize(const QVariant &level)
+{
+    bool ok = false;
+    const int index = level.toInt(&ok);
+    if (ok && index >= 0 && index < int(std::size(TextSizeZoom)))
+        m_view->setZoomFactor(TextSizeZoom[index]);
+}
+
+void EngineWebView::showProperties()
+{
+    // The page's type comes from the page itself, later; the window may be gone by then.
+    const QPointer<QWebEngineView> view(m_view);
+    m_view->page()->runJavaScript(
+        QStringLiteral("document.contentType"), [view](const QVariant &contentType) {
+            // An empty answer: the page went first, or it runs no script.
+            if (!view || !contentType.isValid())
+                return;
+            auto *dialog = new PagePropertiesDialog(view->title(), view->url(),
+                                                    contentType.toString(), view->window());
+            dialog->setAttribute(Qt::WA_DeleteOnClose);
+            dialog->open();
+        });
 }
 
 QString EngineWebView::LocationURL() const

@@ -36,6 +36,8 @@ public:
 
 private:
     void open(const QString &text);
+    void setTextSize(const QVariant &level);
+    void showProperties();
     void handleLinkHovered(const QString &url);
     void handleLoadStarted();
     void handleLoadProgress(int progress);

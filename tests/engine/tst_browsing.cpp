@@ -3,6 +3,7 @@
 #include "main_window/Form1.h"
 #include "support/LoopbackServer.h"
 #include "support/TestMain.h"
+#include "support/Windows.h"
 #include "support/WorkingFolder.h"
 #include "webview/EngineWebView.h"
 
@@ -15,12 +16,7 @@
 namespace {
 QList<Form1 *> mainWindows()
 {
-    QList<Form1 *> windows;
-    for (QWidget *widget : QApplication::topLevelWidgets()) {
-        if (auto *window = qobject_cast<Form1 *>(widget); window && window->isVisible())
-            windows.append(window);
-    }
-    return windows;
+    return shownWindows<Form1>();
 }
 } // namespace
 

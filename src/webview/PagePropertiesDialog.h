@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QDialog>
+#include <QUrl>
+
+class QLabel;
+
+// A page's properties: its title, address, protocol and type.
+class PagePropertiesDialog : public QDialog {
+    Q_OBJECT
+
+  public:
+    PagePropertiesDialog(const QString &title, const QUrl &address, const QString &contentType,
+                         QWidget *parent = nullptr);
+
+    // A reader's name for the address's scheme ("HyperText Transfer Protocol" for http).
+    static QString protocolName(const QUrl &address);
+    // The MIME type with its common name, "HTML document (text/html)" say.
+    static QString typeName(const QString &contentType);
+
+  private:
+    QLabel *addRow(const char *name, const QString &caption, const QString &value);
+};

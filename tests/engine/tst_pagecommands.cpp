@@ -1,0 +1,227 @@
+#include "support/LoopbackServer.h"
+#include "support/TestMain.h"
+#include "support/WorkingFolder.h"
+#include "webview/BrowserProfile.h"
+#include "webview/EngineWebView.h"
+#include "webview/PagePropertiesDialog.h"
+
+#include <QClipboard>
+#include <QFileDialog>
+#include <QLabel>
+#include <QPointer>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <QWebEngineDownloadRequest>
+#include <QWebEngineProfile>
+#include <QWebEngineView>
+#include <memory>
+#include <optional>
+
+namespace {
+
+// Runs the action on the next modal dialog as soon as it is up; the action must close it.
+QPointer<QTimer> onNextModal(const std::function<void(QWidget *)> &action)
+{
+    auto *poll = new QTimer(qApp);
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, action] {
+        if (QWidget *dialog = QApplication::activeModalWidget()) {
+            delete poll;
+            action(dialog);
+        }
+    });
+    poll->start(20);
+    return poll;
+}
+
+// The engine's later answer to a question about the page. It may come after the wait has given
+// up, so it lands in storage that outlives this call.
+template <typename T> T answer(const std::function<void(std::function<void(const T &)>)> &ask)
+{
+    const auto value = std::make_shared<std::optional<T>>();
+    ask([value](const T &v) { *value = v; });
+    if (!QTest::qWaitFor([&] { return value->has_value(); }, 10000))
+        return T();
+    return **value;
+}
+
+QVariant evaluate(QWebEngineView *view, const QString &script)
+{
+    return answer<QVariant>([&](auto done) { view->page()->runJavaScript(script, done); });
+}
+
+} // namespace
+
+// The page commands of ExecWB on the real engine.
+class PageCommandsTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void textSizeZoomsThePage();
+    void saveAsWritesAPageThatReloads_data();
+    void saveAsWritesAPageThatReloads();
+    void propertiesOnlyWithAPage();
+    void copyPutsTheSelectionOnTheClipboard();
+
+  private:
+    bool load(const QString &address);
+    bool loadPage() { return load(m_server.url("/page").toString()); }
+    void exec(int command, const QVariant &in = {})
+    {
+        m_view->ExecWB(command, WebView::OLECMDEXECOPT_DODEFAULT, in);
+    }
+
+    LoopbackServer m_server;
+    std::unique_ptr<WorkingFolder> m_folder;
+    std::unique_ptr<QWidget> m_window;
+    EngineWebView *m_view = nullptr;
+};
+
+void PageCommandsTest::initTestCase()
+{
+    QVERIFY(m_server.listen());
+    m_server.serveHtml("/page", "<html><head><title>Saved page</title>"
+                                "<link rel=stylesheet href=/style.css></head>"
+                                "<body><p>Hello clipboard</p></body></html>");
+    m_server.serve("/style.css", {"text/css", "p { color: green }", 200, {}});
+}
+
+void PageCommandsTest::init()
+{
+    m_folder = std::make_unique<WorkingFolder>();
+    m_window = std::make_unique<QWidget>();
+    m_view = new EngineWebView(m_window.get());
+    m_view->resize(800, 600);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+}
+
+void PageCommandsTest::cleanup()
+{
+    m_window.reset();
+    m_folder.reset();
+}
+
+bool PageCommandsTest::load(const QString &address)
+{
+    QSignalSpy done(m_view, &WebView::DocumentComplete);
+    m_view->Navigate(address);
+    return done.wait(20000);
+}
+
+void PageCommandsTest::textSizeZoomsThePage()
+{
+    QVERIFY(loadPage());
+    QWebEngineView *engine = m_view->engineView();
+    // The page's width in CSS pixels shrinks as its text grows.
+    const auto width = [&] { return evaluate(engine, "window.innerWidth").toInt(); };
+    const int medium = width();
+    QList<qreal> zoom;
+    for (const int level : {0, 1, 2, 3, 4}) {
+        exec(WebView::OLECMDID_ZOOM, level);
+        zoom.append(engine->zoomFactor());
+    }
+    QTRY_VERIFY(width() < medium);
+    QCOMPARE(zoom[2], 1.0);
+    QVERIFY(zoom[0] < zoom[1] && zoom[1] < zoom[2] && zoom[2] < zoom[3] && zoom[3] < zoom[4]);
+    exec(WebView::OLECMDID_ZOOM, 0);
+    QTRY_VERIFY(width() > medium);
+    for (const QVariant &bad : {QVariant(5), QVariant(-1), QVariant("large"), QVariant()})
+        exec(WebView::OLECMDID_ZOOM, bad);
+    QCOMPARE(engine->zoomFactor(), zoom[0]);
+}
+
+void PageCommandsTest::saveAsWritesAPageThatReloads_data()
+{
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("mark");
+    // Each form as asked: links into a files folder, the page as served, one archive.
+    QTest::newRow("complete") << "Web page, complete (*.htm *.html)"
+                              << "saved.htm" << QByteArray("saved_files/style.css");
+    QTest::newRow("HTML only") << "Web page, HTML only (*.htm *.html)"
+                               << "saved.html" << QByteArray("href=/style.css");
+    QTest::newRow("archive") << "Web archive, single file (*.mht *.mhtml)"
+                             << "saved.mht" << QByteArray("MIME-Version: 1.0");
+}
+
+void PageCommandsTest::saveAsWritesAPageThatReloads()
+{
+    QFETCH(QString, filter);
+    QFETCH(QString, name);
+    QFETCH(QByteArray, mark);
+    QVERIFY(loadPage());
+    QPointer<QWebEngineDownloadRequest> save;
+    const QMetaObject::Connection watch =
+        connect(BrowserProfile::shared(), &QWebEngineProfile::downloadRequested, this,
+                [&save](QWebEngineDownloadRequest *request) { save = request; });
+    const QString path = m_folder->file(name);
+    onNextModal([&](QWidget *modal) {
+        if (auto *dialog = qobject_cast<QFileDialog *>(modal)) {
+            dialog->selectNameFilter(filter);
+            // The dialog leaves a file name box that has the focus as it is.
+            if (QWidget *focused = dialog->focusWidget())
+                focused->clearFocus();
+            dialog->selectFile(path);
+        }
+        QMetaObject::invokeMethod(modal, "accept");
+    });
+    exec(WebView::OLECMDID_SAVEAS);
+    QTRY_VERIFY_WITH_TIMEOUT(save && save->isFinished(), 20000);
+    disconnect(watch);
+    QCOMPARE(save->state(), QWebEngineDownloadRequest::DownloadCompleted);
+    QVERIFY(WorkingFolder::read(path).contains(mark));
+
+    QVERIFY(load(path));
+    QCOMPARE(m_view->LocationName(), QString("Saved page"));
+    // Archives run no script: the text as the engine shows it.
+    const QString text =
+        answer<QString>([&](auto done) { m_view->engineView()->page()->toPlainText(done); });
+    QCOMPARE(text.trimmed(), QString("Hello clipboard"));
+}
+
+void PageCommandsTest::propertiesOnlyWithAPage()
+{
+    // A dialog would block here; one that appears anyway is counted and closed.
+    int dialogs = 0;
+    QPointer<QTimer> watch = onNextModal([&dialogs](QWidget *dialog) {
+        ++dialogs;
+        dialog->close();
+    });
+    for (const int command :
+         {WebView::OLECMDID_SAVEAS, WebView::OLECMDID_PROPERTIES, WebView::OLECMDID_PAGESETUP})
+        exec(command);
+    exec(WebView::OLECMDID_ZOOM, 4);
+    QCOMPARE(m_view->engineView()->zoomFactor(), 1.0);
+    QCOMPARE(dialogs, 0);
+    delete watch;
+    // With a page, a dialog opens: so the commands above would have shown theirs by now.
+    QVERIFY(loadPage());
+    exec(WebView::OLECMDID_PROPERTIES);
+    QTRY_VERIFY(m_window->findChild<PagePropertiesDialog *>());
+    const auto *dialog = m_window->findChild<PagePropertiesDialog *>();
+    QStringList fields;
+    for (const char *name : {"title", "address", "protocol", "type"})
+        fields.append(dialog->findChild<QLabel *>(name)->text());
+    QCOMPARE(fields.mid(0, 3), QStringList({"Saved page", m_server.url("/page").toString(),
+                                            "HyperText Transfer Protocol"}));
+    QVERIFY2(fields[3].contains("text/html"), qPrintable(fields[3]));
+}
+
+void PageCommandsTest::copyPutsTheSelectionOnTheClipboard()
+{
+    QVERIFY(loadPage());
+    QApplication::clipboard()->setText("before");
+    exec(WebView::OLECMDID_SELECTALL);
+    QTRY_COMPARE(evaluate(m_view->engineView(), "getSelection().toString()").toString().trimmed(),
+                 QString("Hello clipboard"));
+    exec(WebView::OLECMDID_COPY);
+    QTRY_COMPARE(QApplication::clipboard()->text().trimmed(), QString("Hello clipboard"));
+}
+
+ZV_TEST_MAIN(PageCommandsTest)
+#include "tst_pagecommands.moc"
