@@ -3,7 +3,7 @@ BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 
-.PHONY: all run test test-sanitize fuzz bench deps configure build clean
+.PHONY: all run test test-sanitize fuzz bench deps configure build clean install package
 
 all: build
 
@@ -22,6 +22,15 @@ run: build
 # Headless: the tests set QT_QPA_PLATFORM=offscreen themselves through CTest.
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+
+# Program, launcher, desktop entry, icons and metainfo under PREFIX (DESTDIR is honoured).
+PREFIX ?= /usr/local
+install: build
+	cmake --install $(BUILD_DIR) --prefix $(PREFIX)
+
+# The Debian package, built into the build folder.
+package: build
+	cmake --build $(BUILD_DIR) --target package
 
 # Benchmarks build in release mode in their own folder; headless unless told otherwise.
 BENCH_DIR ?= build-bench

@@ -6,6 +6,8 @@
 namespace Product {
 inline const QString Name = QStringLiteral("Zarvo Velmora 1.0");
 inline const QString ExecutableName = QStringLiteral("zarvo-velmora");
+// The installed desktop entry's name (without ".desktop"), which the windows are shown under.
+inline const QString DesktopId = QStringLiteral("com.zarvovelmora.ZarvoVelmora");
 inline const QString FavoritesFile = QStringLiteral("Favorites.DAT");
 inline const QString HistoryFile = QStringLiteral("History.DAT");
 // The page source handed to the text editor, in the working directory.

@@ -10,6 +10,7 @@ int main(int argc, char *argv[])
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(Product::ExecutableName);
+    QGuiApplication::setDesktopFileName(Product::DesktopId);
 
     Form1 *startUp = Form1::newLoaded();
     startUp->showMaximized();
