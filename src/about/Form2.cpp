@@ -39,6 +39,7 @@ Form2::Form2(QWidget *parent)
     Image1->setObjectName(QStringLiteral("Image1"));
     const QPixmap picture = ProductPicture::pixmap();
     Image1->setPixmap(picture);
+    Image1->setAccessibleName(QStringLiteral("Zarvo Velmora picture"));
     Image1->setGeometry(Twips::toPixels(120, dpi), Twips::toPixels(120, dpi), picture.width(),
                         picture.height());
 

@@ -60,6 +60,7 @@ Form3::Form3(QWidget *parent) : QWidget(parent)
 {
     ListWindow::setUp(this, QStringLiteral("Zarvo Velmora Favorites"), ProductPicture::icon());
     List1 = ListWindow::addList(this);
+    List1->setAccessibleName(QStringLiteral("Favorites"));
     Command1 = ListWindow::addButton(this, "Command1", QStringLiteral("Add Current"), 4080);
     Command2 = ListWindow::addButton(this, "Command2", QStringLiteral("Clear All"), 120);
     Command3 = ListWindow::addButton(this, "Command3", QStringLiteral("Clear Selected"), 1440);

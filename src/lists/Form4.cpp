@@ -25,6 +25,7 @@ Form4::Form4(QWidget *parent) : QWidget(parent)
 {
     ListWindow::setUp(this, QStringLiteral("Zarvo Velmora History"), ProgramIcon::icon());
     List1 = ListWindow::addList(this);
+    List1->setAccessibleName(QStringLiteral("History"));
     Command1 = ListWindow::addButton(this, "Command1", QStringLiteral("Clear All"), 4080);
     QWidget::setTabOrder(List1, Command1);
     List1->setFocus();

@@ -30,6 +30,7 @@
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QShortcut>
 #include <QToolBar>
 
 namespace {
@@ -99,12 +100,13 @@ void Form1::createControls(QWidget *client)
     // Parked off-screen and never focused: Enter in the boxes presses it.
     Command1->setFocusPolicy(Qt::NoFocus);
     StatusBar1 = named(new StatusBar(client), "StatusBar1");
-    WebBrowser1 = named(WebViewFactory::create(client), "WebBrowser1");
     Toolbar1 = named(new QToolBar(client), "Toolbar1");
     Toolbar1->setMovable(false);
     Toolbar1->setFloatable(false);
     Toolbar1->setIconSize(QSize(32, 32));
     createToolbarButtons();
+    // Made after the toolbar: Tab goes from its last button into the page.
+    WebBrowser1 = named(WebViewFactory::create(client), "WebBrowser1");
     Label1 = named(new QLabel(QStringLiteral("Address:"), client), "Label1");
     Label1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
@@ -114,7 +116,18 @@ void Form1::createControls(QWidget *client)
                                           Text1, ProgressBar1, Combo1, Text2, Command2})
         control->raise();
 
-    // Tab order as designed; the controls that take no focus are left out.
+    // Names for screen readers: the address box is named by its label, the buttons by their
+    // captions or keys, the rest here.
+    Label1->setBuddy(Text1);
+    Combo1->setAccessibleName(QStringLiteral("Search category"));
+    Text2->setAccessibleName(QStringLiteral("Search text"));
+    ProgressBar1->setAccessibleName(QStringLiteral("Page load progress"));
+    WebBrowser1->setAccessibleName(QStringLiteral("Page"));
+    StatusBar1->setAccessibleName(QStringLiteral("Status"));
+    Toolbar1->setAccessibleName(QStringLiteral("Toolbar"));
+
+    // Tab order as designed, round and round: the toolbar's buttons, the page, then these; the
+    // controls that take no focus are left out.
     QWidget::setTabOrder(WebBrowser1, Text1);
     QWidget::setTabOrder(Text1, Combo1);
     QWidget::setTabOrder(Combo1, Text2);
@@ -160,6 +173,8 @@ void Form1::createToolbarButtons()
         QWidget *widget = Toolbar1->widgetForAction(action);
         widget->setObjectName(key);
         widget->setAccessibleName(key);
+        // Reached with Tab, pressed with Space; a click leaves the focus where it was.
+        widget->setFocusPolicy(Qt::TabFocus);
     }
     connect(Toolbar1, &QToolBar::actionTriggered, this, &Form1::Toolbar1_ButtonClick);
 }
@@ -404,6 +419,12 @@ void Form1::createMenus()
     addItem(help, "mnunews", QStringLiteral("Zarvo News"), Qt::Key_F6, &Form1::mnunews_Click);
     addItem(help, "mnuaboutss", QStringLiteral("About Zarvo Velmora"), Qt::CTRL | Qt::Key_A,
             &Form1::mnuaboutss_Click);
+
+    // F10 opens the menu bar from the keyboard whatever the style (Alt does where it allows);
+    // the arrow keys then reach every item.
+    auto *menuKey = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    connect(menuKey, &QShortcut::activated, bar,
+            [bar] { bar->setActiveAction(bar->actions().constFirst()); });
 }
 
 QMenu *Form1::addMenu(QWidget *parentMenu, const char *name, const QString &caption)

@@ -8,6 +8,7 @@
 #include "webview/EngineWebView.h"
 
 #include <QComboBox>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <QWebEngineView>
@@ -32,6 +33,7 @@ private slots:
     void typingAnAddressAndEnterVisitsIt();
     void aClickThatOpensAWindowGetsANewMainWindow();
     void aScriptAloneOpensNoWindow();
+    void tabGoesFromTheToolbarThroughThePageToTheAddressBox();
 
 private:
     LoopbackServer m_server;
@@ -122,6 +124,37 @@ void BrowsingTest::aScriptAloneOpensNoWindow()
     QCOMPARE(requests.size(), 0);
     QCOMPARE(mainWindows().size(), 1);
     QVERIFY(!m_server.requests().join(' ').contains("/flooded"));
+}
+
+void BrowsingTest::tabGoesFromTheToolbarThroughThePageToTheAddressBox()
+{
+    Form1 *window = Form1::newLoaded();
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    QApplication::setActiveWindow(window);
+    // A page with nothing to focus in it: one Tab in, the next one out.
+    window->WebBrowser1->Navigate(m_server.url("/page").toString());
+    QTRY_COMPARE_WITH_TIMEOUT(window->windowTitle(), QString("Zarvo Velmora 1.0 - A page"), 20000);
+    const auto inPage = [window] {
+        return window->WebBrowser1->isAncestorOf(QApplication::focusWidget());
+    };
+    // From the Search button round to the toolbar, not into the page.
+    window->Command2->setFocus();
+    QTRY_VERIFY(window->Command2->hasFocus());
+    QTest::keyClick(window->Command2, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget()->objectName(), QString("Back"));
+    QWidget *add = window->findChild<QWidget *>("Add");
+    add->setFocus();
+    QTRY_VERIFY(add->hasFocus());
+    QTest::keyClick(add, Qt::Key_Tab);
+    QTRY_VERIFY(inPage());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QTRY_COMPARE(QApplication::focusWidget(), window->Text1);
+    // And back the same way.
+    QTest::keyClick(window->Text1, Qt::Key_Backtab, Qt::ShiftModifier);
+    QTRY_VERIFY(inPage());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+    QTRY_COMPARE(QApplication::focusWidget(), add);
 }
 
 ZV_TEST_MAIN(BrowsingTest)
