@@ -1,15 +1,14 @@
 #include "app/Shutdown.h"
 #include "main_window/Form1.h"
 #include "support/LoopbackServer.h"
+#include "support/Processes.h"
 #include "support/TestMain.h"
 #include "support/WorkingFolder.h"
 #include "webview/WebView.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
-#include <QDir>
 #include <QFile>
-#include <QHash>
 #include <QSignalSpy>
 #include <QTest>
 #include <malloc.h>
@@ -31,29 +30,6 @@ struct Usage {
     int processes = 0;
 };
 
-QList<qint64> processTree()
-{
-    QHash<qint64, qint64> parentOf;
-    for (const QString &entry : QDir("/proc").entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        QFile stat("/proc/" + entry + "/stat");
-        if (!stat.open(QIODevice::ReadOnly))
-            continue;
-        // "pid (name) state ppid ...": the name may hold blanks and parentheses.
-        const QByteArray line = stat.readAll();
-        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
-        if (fields.size() > 1)
-            parentOf.insert(entry.toLongLong(), fields[1].toLongLong());
-    }
-    QList<qint64> tree{getpid()};
-    for (qsizetype i = 0; i < tree.size(); ++i) {
-        for (auto it = parentOf.cbegin(); it != parentOf.cend(); ++it) {
-            if (it.value() == tree[i])
-                tree.append(it.key());
-        }
-    }
-    return tree;
-}
-
 // Proportional set size of anonymous and shared memory. Pages of files (the libraries) are left
 // out: their share depends on how many other programs on the machine map the same files.
 Usage usage()
@@ -62,7 +38,7 @@ Usage usage()
     // is what is still in use.
     malloc_trim(0);
     Usage total;
-    for (qint64 pid : processTree()) {
+    for (qint64 pid : QList<qint64>{getpid()} + Processes::descendants(getpid())) {
         QFile rollup(QStringLiteral("/proc/%1/smaps_rollup").arg(pid));
         if (!rollup.open(QIODevice::ReadOnly))
             continue;
