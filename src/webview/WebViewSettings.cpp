@@ -1,10 +1,13 @@
 #include "webview/WebViewSettings.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QTemporaryFile>
 #include <QUrl>
-#include <algorithm>
 #include <optional>
 
 namespace {
@@ -47,6 +50,14 @@ bool flag(const QSettings &settings, const QString &key, bool fallback)
     return fallback;
 }
 
+// Only a regular file (or none yet) holds settings. The settings object would open a pipe in its
+// place and wait forever, and would replace a device behind a link with a file of its own.
+bool isSettingsFile(const QString &path)
+{
+    const QFileInfo file(path);
+    return !file.exists() || file.isFile();
+}
+
 QString folder(const QSettings &settings, const QString &key)
 {
     const QString value = text(settings, key).value_or(QString());
@@ -79,8 +90,10 @@ bool isAddress(const QString &text)
 
 Values load()
 {
-    const QSettings settings(filePath(), QSettings::IniFormat);
     Values values;
+    if (!isSettingsFile(filePath()))
+        return values;
+    const QSettings settings(filePath(), QSettings::IniFormat);
     values.homePage = address(settings, HomePageKey, DefaultHomePage);
     values.searchPage = address(settings, SearchPageKey, DefaultSearchPage);
     values.javaScript = flag(settings, JavaScriptKey, DefaultJavaScript);
@@ -92,26 +105,42 @@ Values load()
 
 bool save(const Values &values)
 {
-    const QList<std::pair<QString, QVariant>> entries = {
-        {HomePageKey, values.homePage},
-        {SearchPageKey, values.searchPage},
-        {JavaScriptKey, values.javaScript},
-        {PopupsKey, values.popupsWithoutClick},
-        {DownloadFolderKey, values.downloadFolder},
-        {AskWhereToSaveKey, values.askWhereToSave},
-    };
+    const QString path = filePath();
+    if (!isSettingsFile(path) || !QDir().mkpath(QFileInfo(path).path()))
+        return false;
+    // A settings object that cannot write keeps the values in a cache shared by the whole
+    // program, where every later reading of the file would find them as if saved. So it writes
+    // only a fresh draft, never read again; the file itself is replaced whole, or left as it was.
+    QTemporaryFile draft(path + QStringLiteral(".XXXXXX"));
+    if (!draft.open())
+        return false;
+    draft.close();
     {
-        QSettings settings(filePath(), QSettings::IniFormat);
-        for (const auto &[key, value] : entries)
-            settings.setValue(key, value);
-        settings.sync();
+        // Keys the file holds beside ours (written by hand, say) are kept.
+        const QSettings current(path, QSettings::IniFormat);
+        QSettings next(draft.fileName(), QSettings::IniFormat);
+        for (const QString &key : current.allKeys())
+            next.setValue(key, current.value(key));
+        next.setValue(HomePageKey, values.homePage);
+        next.setValue(SearchPageKey, values.searchPage);
+        next.setValue(JavaScriptKey, values.javaScript);
+        next.setValue(PopupsKey, values.popupsWithoutClick);
+        next.setValue(DownloadFolderKey, values.downloadFolder);
+        next.setValue(AskWhereToSaveKey, values.askWhereToSave);
+        next.sync();
+        if (next.status() != QSettings::NoError)
+            return false;
     }
-    // The settings object reports only its first problem, so a damaged file read in hides a
-    // failed write: what counts is what the file holds now.
-    const QSettings written(filePath(), QSettings::IniFormat);
-    return std::all_of(entries.begin(), entries.end(), [&written](const auto &entry) {
-        return written.value(entry.first).toString() == entry.second.toString();
-    });
+    QFile written(draft.fileName());
+    if (!written.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray bytes = written.readAll();
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
 }
 
 QString homePage()

@@ -2,17 +2,23 @@
 #include "lists/Form3.h"
 #include "lists/Form4.h"
 #include "lists/ListBox.h"
+#include "lists/ListFile.h"
 #include "main_window/Form1.h"
+#include "main_window/StatusBar.h"
 #include "support/FakeWebView.h"
 #include "support/ModalDialogs.h"
 #include "support/TestMain.h"
+#include "support/Windows.h"
 #include "support/WorkingFolder.h"
+#include "webview/OptionsWindow.h"
+#include "webview/WebViewSettings.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QPushButton>
 #include <QTest>
 #include <QToolBar>
@@ -22,11 +28,23 @@
 
 namespace {
 
-// Every place the program writes a list file, driven as the user would.
+// Every place the program writes a file, driven as the user would.
 struct Writer {
-    const char *file;
+    QString file; // in the working folder, or a full path
     std::function<void(Form1 *)> write;
+    // Whether a failed write was made known without a dialog; null where failing is silent.
+    std::function<bool(Form1 *)> reported;
 };
+
+FakeWebView *viewOf(Form1 *window)
+{
+    return qobject_cast<FakeWebView *>(window->WebBrowser1);
+}
+
+QString settingsFolder()
+{
+    return QFileInfo(WebViewSettings::filePath()).path();
+}
 
 void clickToolbar(Form1 *window, const char *key)
 {
@@ -39,36 +57,51 @@ void clickToolbar(Form1 *window, const char *key)
 const QList<std::pair<const char *, Writer>> &writers()
 {
     static const QList<std::pair<const char *, Writer>> all = {
-        {"load stamp", {"History.DAT", [](Form1 *) { Form1::newLoaded(); }}},
+        {"load stamp", {"History.DAT", [](Form1 *) { Form1::newLoaded(); }, {}}},
         {"page completed",
-         {"History.DAT",
-          [](Form1 *w) { qobject_cast<FakeWebView *>(w->WebBrowser1)->raiseDocumentComplete(); }}},
+         {"History.DAT", [](Form1 *w) { viewOf(w)->raiseDocumentComplete(); }, {}}},
         {"history clear all",
-         {"History.DAT", [](Form1 *) { Form4::showShared()->Command1_Click(); }}},
-        {"toolbar add", {"Favorites.DAT", [](Form1 *w) { clickToolbar(w, "Add"); }}},
+         {"History.DAT", [](Form1 *) { Form4::showShared()->Command1_Click(); }, {}}},
+        {"toolbar add", {"Favorites.DAT", [](Form1 *w) { clickToolbar(w, "Add"); }, {}}},
         {"favorites add current",
-         {"Favorites.DAT", [](Form1 *) { Form3::showShared()->Command1_Click(); }}},
+         {"Favorites.DAT", [](Form1 *) { Form3::showShared()->Command1_Click(); }, {}}},
         {"favorites clear selected",
          {"Favorites.DAT",
           [](Form1 *) {
               Form3 *favorites = Form3::showShared();
               favorites->List1->selectRow(0);
               favorites->Command3_Click();
-          }}},
+          },
+          {}}},
         {"favorites clear all",
-         {"Favorites.DAT", [](Form1 *) { Form3::showShared()->Command2_Click(); }}},
+         {"Favorites.DAT", [](Form1 *) { Form3::showShared()->Command2_Click(); }, {}}},
+        {"view source",
+         {"VIEWSOURCE.TXT",
+          [](Form1 *w) {
+              viewOf(w)->markup = "<body>new</body>";
+              w->mnuviewsource_Click();
+          },
+          [](Form1 *w) { return !w->StatusBar1->panelText(1).isEmpty(); }}},
+        {"options ok",
+         {WebViewSettings::filePath(), [](Form1 *) { OptionsWindow::showShared()->accept(); },
+          [](Form1 *) {
+              // OK that cannot save leaves the window open, saying why.
+              const QList<OptionsWindow *> open = shownWindows<OptionsWindow>();
+              return open.size() == 1 && !open[0]->message->text().isEmpty();
+          }}},
     };
     return all;
 }
 
 } // namespace
 
-// Each list-file writer against a file that cannot take what it writes: no crash, no message,
+// Each file writer against a file that cannot take what it writes: no crash, no dialog,
 // nothing that was there before is lost.
 class FaultsTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void init();
     void cleanup();
 
@@ -80,7 +113,14 @@ private slots:
 private:
     std::unique_ptr<WorkingFolder> m_folder;
     std::unique_ptr<FakeWebView::Install> m_fakes;
+    QTemporaryDir m_noPrograms;
 };
+
+void FaultsTest::initTestCase()
+{
+    // View Source finds no text editor to start.
+    qputenv("PATH", m_noPrograms.path().toUtf8());
+}
 
 void FaultsTest::init()
 {
@@ -91,7 +131,9 @@ void FaultsTest::init()
 void FaultsTest::cleanup()
 {
     Shutdown::deleteWindows();
-    QFile::setPermissions(".", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    for (const QString &folder : {QStringLiteral("."), settingsFolder()})
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QDir(settingsFolder()).removeRecursively();
     m_fakes.reset();
     m_folder.reset();
 }
@@ -111,7 +153,8 @@ void FaultsTest::aFileThatCannotBeWrittenLosesNothing()
     QFETCH(QString, fault);
     QFETCH(int, writer);
     const Writer &site = writers()[writer].second;
-    const QString file = QLatin1String(site.file);
+    const QString &file = site.file;
+    const QString folder = QFileInfo(file).absolutePath();
     const QString other = file == QLatin1String("History.DAT") ? "Favorites.DAT" : "History.DAT";
     const QByteArray kept = "http://kept/\r\nsecond\r\n";
 
@@ -119,6 +162,7 @@ void FaultsTest::aFileThatCannotBeWrittenLosesNothing()
     window->show();
     window->Text1->setEditText("http://typed/");
     WorkingFolder::write(other, kept);
+    QVERIFY(QDir().mkpath(folder));
     if (fault == QLatin1String("directory")) {
         QFile::remove(file);
         QVERIFY(QDir().mkdir(file));
@@ -130,7 +174,7 @@ void FaultsTest::aFileThatCannotBeWrittenLosesNothing()
         if (geteuid() == 0)
             QSKIP("root writes into read-only folders; the suite runs this again as a normal user");
         WorkingFolder::write(file, kept);
-        QVERIFY(QFile::setPermissions(".", QFile::ReadOwner | QFile::ExeOwner));
+        QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
     }
 
     // Where the write still succeeds (appending in a read-only folder), Add confirms it.
@@ -142,15 +186,19 @@ void FaultsTest::aFileThatCannotBeWrittenLosesNothing()
     site.write(window);
     delete watcher;
     QVERIFY(!confirmed || fault == QLatin1String("read-only folder"));
+    QVERIFY(!site.reported || site.reported(window));
 
     QVERIFY(!QApplication::activeModalWidget());
     QCOMPARE(WorkingFolder::read(other), kept);
-    if (fault == QLatin1String("directory"))
+    if (fault == QLatin1String("directory")) {
         QVERIFY(QFileInfo(file).isDir());
-    else if (fault == QLatin1String("full device"))
-        QVERIFY(QFileInfo(file).isSymLink());
-    else // appending to a file is still allowed there; replacing it is not
+    } else if (fault == QLatin1String("full device")) {
+        // Replacing what a link points to would, as root, replace the device itself.
+        QCOMPARE(QFileInfo(file).symLinkTarget(), QString("/dev/full"));
+        QVERIFY(!QFileInfo("/dev/full").isFile());
+    } else { // appending to a file is still allowed there; replacing it is not
         QVERIFY(WorkingFolder::read(file).startsWith(kept));
+    }
 }
 
 void FaultsTest::largeAndOddFilesAreHandled_data()
@@ -187,6 +235,23 @@ void FaultsTest::largeAndOddFilesAreHandled()
     QVERIFY(history.startsWith(content));
     QVERIFY(history.size() > content.size());
     QCOMPARE(WorkingFolder::read("Favorites.DAT"), content);
+
+    // A page's markup like it replaces an earlier source file like it, whole.
+    WorkingFolder::write("VIEWSOURCE.TXT", content);
+    const QString markup = QString::fromLatin1(content);
+    viewOf(window)->markup = markup;
+    window->mnuviewsource_Click();
+    QCOMPARE(WorkingFolder::read("VIEWSOURCE.TXT"), ListFile::format({markup}));
+
+    // A setting amid such a settings file still reads, and a save over it holds.
+    QVERIFY(QDir().mkpath(settingsFolder()));
+    WorkingFolder::write(WebViewSettings::filePath(),
+                         "[General]\nHomePage=http://kept.test/\n" + content);
+    WebViewSettings::Values values = WebViewSettings::load();
+    QCOMPARE(values.homePage, QString("http://kept.test/"));
+    values.javaScript = false;
+    QVERIFY(WebViewSettings::save(values));
+    QVERIFY(WebViewSettings::load() == values);
 }
 
 ZV_TEST_MAIN(FaultsTest)
