@@ -233,6 +233,10 @@ void Form1::WebBrowser1_StatusTextChange(const QString &Text)
 
 void Form1::WebBrowser1_ProgressChange(int Progress, int ProgressMax)
 {
+    // A progress bar repaints itself at once on every step, and with a web view in the window
+    // each paint recomposes the whole window, in the middle of the page's load. Held back, the
+    // step is painted with the window's next update, together with the status text.
+    ProgressBar1->setUpdatesEnabled(false);
     // The bar takes a maximum above its minimum of 0 and a value within its range; anything
     // else is refused quietly and the old value stays.
     if (ProgressMax > ProgressBar1->minimum()) {
@@ -243,6 +247,7 @@ void Form1::WebBrowser1_ProgressChange(int Progress, int ProgressMax)
     }
     if (Progress >= ProgressBar1->minimum() && Progress <= ProgressBar1->maximum())
         ProgressBar1->setValue(Progress);
+    ProgressBar1->setUpdatesEnabled(true);
 }
 
 void Form1::WebBrowser1_NewWindow2(QObject **ppDisp, bool *Cancel)

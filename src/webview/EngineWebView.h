@@ -43,4 +43,6 @@ private:
 
     QWebEngineView *m_view;
     PagePrinter *m_printer;
+    // Whether the status text is a hovered link's address.
+    bool m_showsLink = false;
 };

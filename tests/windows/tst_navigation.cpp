@@ -15,6 +15,23 @@
 #include <QTest>
 #include <memory>
 
+namespace {
+// Counts the paint events a widget gets.
+class PaintCounter : public QObject {
+public:
+    explicit PaintCounter(QWidget *widget) { widget->installEventFilter(this); }
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++count;
+        return false;
+    }
+};
+} // namespace
+
 // The main window's navigation and its answers to the web view's events, on a fake web view.
 class NavigationTest : public QObject {
     Q_OBJECT
@@ -31,6 +48,7 @@ private slots:
     void focusClearsOnlyTheExactSearchLabel();
     void statusText();
     void progressTakesOnlyValuesTheBarAccepts();
+    void progressIsPaintedWithTheWindowsNextUpdate();
     void eachDocumentCompleteAppendsTheTopLevelAddress();
     void emptyAddressAndTitle();
     void aHistoryThatCannotBeWrittenKeepsTheWindowWorking();
@@ -173,6 +191,18 @@ void NavigationTest::progressTakesOnlyValuesTheBarAccepts()
     emit view()->ProgressChange(50, 100);
     QCOMPARE(bar->value(), 50);
     QVERIFY(!QApplication::activeModalWidget());
+}
+
+void NavigationTest::progressIsPaintedWithTheWindowsNextUpdate()
+{
+    // Painted inside the handler, every step of a load would recompose the whole window at once.
+    QTRY_VERIFY(!m_window->ProgressBar1->visibleRegion().isEmpty());
+    QCoreApplication::processEvents();
+    const PaintCounter paints(m_window->ProgressBar1);
+    emit view()->ProgressChange(40, 100);
+    QCOMPARE(paints.count, 0);
+    QTRY_VERIFY(paints.count > 0);
+    QCOMPARE(m_window->ProgressBar1->value(), 40);
 }
 
 void NavigationTest::eachDocumentCompleteAppendsTheTopLevelAddress()
