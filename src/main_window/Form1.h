@@ -11,6 +11,7 @@ class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
+class QTimer;
 class QToolBar;
 class StatusBar;
 class WebView;
@@ -67,6 +68,9 @@ private:
     // The toolbar's Add: the address box's text as a new favourite.
     void addToFavorites();
     void applyLayout();
+    // Holds back the painting of the status bar and the progress bar for a moment.
+    void holdStatusPainting();
 
     Form1Layout m_layout;
+    QTimer *m_statusPainting;
 };
