@@ -75,6 +75,20 @@ qint64 pssKiB(pid_t root)
     return total;
 }
 
+double cpuMs(pid_t root)
+{
+    qint64 nanoseconds = 0;
+    for (const pid_t pid : members(root)) {
+        const QString tasks = QStringLiteral("/proc/%1/task").arg(pid);
+        for (const QString &task : QDir(tasks).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+            QFile schedstat(tasks + QLatin1Char('/') + task + QStringLiteral("/schedstat"));
+            if (schedstat.open(QIODevice::ReadOnly))
+                nanoseconds += schedstat.readAll().split(' ').value(0).toLongLong();
+        }
+    }
+    return double(nanoseconds) / 1e6;
+}
+
 bool waitEnded(const QList<pid_t> &tree, int timeoutMs)
 {
     QElapsedTimer waited;

@@ -1,6 +1,7 @@
 #include "ProgramRun.h"
 
 #include "ProcessTree.h"
+#include "WindowCloser.h"
 #include "support/LoopbackServer.h"
 
 #include <QDir>
@@ -93,11 +94,18 @@ void ProgramRun::finish()
 {
     if (m_process.state() == QProcess::NotRunning)
         return;
-    const QList<pid_t> tree = ProcessTree::members(pid_t(m_process.processId()));
+    const pid_t pid = pid_t(m_process.processId());
+    const QList<pid_t> tree = ProcessTree::members(pid);
+    // As its user ends it, so that the next start finds the engine's data as a user's would:
+    // the bench programs on command, the browser by closing its window (when it has one on an X
+    // display; else it is terminated).
+    bool asked = true;
     if (m_completion == Completion::Stdout)
-        m_process.closeWriteChannel(); // ends as the user would have it end
+        m_process.closeWriteChannel();
     else
-        ::kill(tree.first(), SIGTERM);
+        asked = WindowCloser::closeWindowsOf(pid);
+    if (!asked || !m_process.waitForFinished(5000))
+        ::kill(pid, SIGTERM);
     ProcessTree::waitEnded(tree);
     m_process.waitForFinished(1000);
 }
@@ -135,7 +143,7 @@ void ProgramRun::readStdout()
         if (words.value(0) != "loaded")
             continue;
         if (words.value(1) == "1" && m_loadedMs < 0)
-            m_loadedMs = now;
+            loaded(now);
         else if (words.value(1) == "2")
             m_secondMs = words.value(2).toDouble();
     }
@@ -153,7 +161,13 @@ void ProgramRun::readFolderEvents()
     QFile history(QDir(m_workingFolder).filePath(QStringLiteral("History.DAT")));
     if (history.open(QIODevice::ReadOnly) &&
         history.readAll().contains(m_home.toEncoded() + "\r\n")) {
-        m_loadedMs = now;
+        loaded(now);
         wake();
     }
+}
+
+void ProgramRun::loaded(double ms)
+{
+    m_loadedMs = ms;
+    m_loadedCpuMs = ProcessTree::cpuMs(pid_t(m_process.processId()));
 }

@@ -33,6 +33,8 @@ public:
     // Starts the program and waits for its home page; false (with error()) on a timeout or exit.
     bool startAndWaitLoaded(int timeoutMs);
     double loadedMs() const { return m_loadedMs; }
+    // CPU time of the whole process tree when the page had completed, in ms.
+    double loadedCpuMs() const { return m_loadedCpuMs; }
     // When the server got the home page's request, from the start; negative when it never did.
     double firstRequestMs() const { return m_firstRequestMs; }
     // Lets the page and the engine settle with the event loop running (the server keeps answering).
@@ -50,6 +52,7 @@ private:
     void wake();
     void readStdout();
     void readFolderEvents();
+    void loaded(double ms);
     double sinceStart() const { return double(m_sinceStart.nsecsElapsed()) / 1e6; }
 
     Completion m_completion;
@@ -62,6 +65,7 @@ private:
     QSocketNotifier *m_folderEvents = nullptr;
     QEventLoop *m_waiting = nullptr;
     double m_loadedMs = -1;
+    double m_loadedCpuMs = -1;
     double m_firstRequestMs = -1;
     std::optional<double> m_secondMs;
     QString m_error;

@@ -3,7 +3,7 @@
 // loading the same page from a server on 127.0.0.1 that this driver runs; then the list windows
 // and the history append (bench_lists). Prints one table of medians.
 //
-// Environment: ZV_BENCH_RUNS (rounds, default 7). The programs are run on the display the driver
+// Environment: ZV_BENCH_RUNS (rounds, default 9). The programs are run on the display the driver
 // has (make bench gives it a virtual X server when there is none), or offscreen if
 // QT_QPA_PLATFORM says so.
 #include "ProgramRun.h"
@@ -62,7 +62,7 @@ struct Paths {
 };
 
 struct Samples {
-    QList<double> startupMs, firstRequestMs, pssMiB, secondMs, secondAddedMiB;
+    QList<double> startupMs, firstRequestMs, cpuMs, pssMiB, secondMs, secondAddedMiB;
 };
 
 QString loadAverage()
@@ -77,6 +77,14 @@ QString loadAverage()
 {
     std::fprintf(stderr, "bench: %s\n", qPrintable(message));
     std::exit(1);
+}
+
+// Nothing the run started may outlive the bench; its folder stays, for its messages.
+[[noreturn]] void failRun(ProgramRun &run)
+{
+    const QString error = run.error();
+    run.finish();
+    fail(error);
 }
 
 class Bench {
@@ -135,7 +143,11 @@ public:
                 runWithSecond(paths.bare, &m_bare);
                 runBrowser(paths, &m_ours);
             }
-            std::fprintf(stderr, "round %d of %d done\n", round + 1, m_rounds);
+            std::fprintf(stderr,
+                         "round %d of %d: start-up %.0f ms (request %.0f), bare %.0f ms (request "
+                         "%.0f)\n",
+                         round + 1, m_rounds, m_ours.startupMs.last(), m_ours.firstRequestMs.last(),
+                         m_bare.startupMs.last(), m_bare.firstRequestMs.last());
         }
         printProcessRows();
         runLists(paths.lists);
@@ -161,11 +173,13 @@ private:
         Table::printHeader();
     }
 
+    // Inside the temporary home, which takes it along when the bench ends.
     QString freshFolder()
     {
-        auto *folder = new QTemporaryDir(m_home.filePath(QStringLiteral("run-XXXXXX")));
-        m_folders.append(folder);
-        return folder->path();
+        const QString folder = m_home.filePath(QStringLiteral("run-%1").arg(++m_runs));
+        if (!QDir().mkpath(folder))
+            fail(QStringLiteral("cannot make ") + folder);
+        return folder;
     }
 
     // The browser as it ships.
@@ -174,11 +188,12 @@ private:
         ProgramRun run(paths.browser, {}, ProgramRun::Completion::HistoryFile, m_url, m_environment,
                        freshFolder(), m_server);
         if (!run.startAndWaitLoaded(LoadTimeoutMs))
-            fail(run.error());
+            failRun(run);
         run.settle(SettleMs);
         if (samples) {
             samples->startupMs.append(run.loadedMs());
             samples->firstRequestMs.append(run.firstRequestMs());
+            samples->cpuMs.append(run.loadedCpuMs());
             samples->pssMiB.append(run.pssMiB());
         }
     }
@@ -189,16 +204,17 @@ private:
         ProgramRun run(program, {m_url.toString()}, ProgramRun::Completion::Stdout, m_url,
                        m_environment, freshFolder(), m_server);
         if (!run.startAndWaitLoaded(LoadTimeoutMs))
-            fail(run.error());
+            failRun(run);
         run.settle(SettleMs);
         const double before = run.pssMiB();
         const std::optional<double> second = run.secondWindowMs(LoadTimeoutMs);
         if (!second)
-            fail(run.error());
+            failRun(run);
         run.settle(SettleMs);
         if (samples) {
             samples->startupMs.append(run.loadedMs());
             samples->firstRequestMs.append(run.firstRequestMs());
+            samples->cpuMs.append(run.loadedCpuMs());
             samples->pssMiB.append(before);
             samples->secondMs.append(*second);
             samples->secondAddedMiB.append(run.pssMiB() - before);
@@ -232,6 +248,8 @@ private:
                    m_ours.startupMs, m_bare.startupMs, 0, 1.10);
         processRow(QStringLiteral("… of which until the page's request reaches the server, ms"),
                    m_ours.firstRequestMs, m_bare.firstRequestMs, 0);
+        processRow(QStringLiteral("… CPU time of the process tree by then (all threads), ms"),
+                   m_ours.cpuMs, m_bare.cpuMs, 0);
         processRow(QStringLiteral("Memory after the home page, PSS of the process tree, MiB"),
                    m_ours.pssMiB, m_bare.pssMiB, 1, 1.10);
         processRow(QStringLiteral("Second main window to its DocumentComplete, ms (baseline: a "
@@ -258,7 +276,7 @@ private:
     LoopbackServer m_server;
     QUrl m_url;
     QProcessEnvironment m_environment;
-    QList<QTemporaryDir *> m_folders;
+    int m_runs = 0;
     QString m_loadBefore;
     Samples m_ours, m_bare, m_oursSecond;
 };
@@ -271,7 +289,7 @@ int main(int argc, char *argv[])
     bool ok = false;
     int rounds = qEnvironmentVariableIntValue("ZV_BENCH_RUNS", &ok);
     if (!ok || rounds < 1)
-        rounds = 7;
+        rounds = 9;
     Bench bench(rounds);
     bench.run(Paths{});
     return 0;
