@@ -31,6 +31,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
+#include <QTimer>
 #include <QToolBar>
 
 namespace {
@@ -67,6 +68,13 @@ Form1::Form1(QWidget *parent) : QMainWindow(parent)
     client->setObjectName(QStringLiteral("client"));
     setCentralWidget(client);
     createControls(client);
+    m_statusPainting = new QTimer(this);
+    m_statusPainting->setSingleShot(true);
+    m_statusPainting->setInterval(100);
+    connect(m_statusPainting, &QTimer::timeout, this, [this] {
+        StatusBar1->setUpdatesEnabled(true);
+        ProgressBar1->setUpdatesEnabled(true);
+    });
     connectEvents();
     createMenus();
     client->installEventFilter(this);
@@ -254,11 +262,13 @@ void Form1::Text2_GotFocus()
 
 void Form1::WebBrowser1_StatusTextChange(const QString &Text)
 {
+    holdStatusPainting();
     StatusBar1->setPanelText(1, Text);
 }
 
 void Form1::WebBrowser1_ProgressChange(int Progress, int ProgressMax)
 {
+    holdStatusPainting();
     // The bar takes a maximum above its minimum of 0 and a value within its range; anything
     // else is refused quietly and the old value stays.
     if (ProgressMax > ProgressBar1->minimum()) {
@@ -341,6 +351,20 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
     else if (watched == Text2 && event->type() == QEvent::FocusIn)
         Text2_GotFocus();
     return QMainWindow::eventFilter(watched, event);
+}
+
+void Form1::holdStatusPainting()
+{
+    // With a web view in the window, every paint of the window recomposes all of it, on the
+    // thread that also sends the page's requests and takes in its answers; a progress bar even
+    // repaints itself at once on each step. So the status text and the progress are set at once
+    // but painted at most ten times a second: the changes that a page's load brings in a burst
+    // are painted together, after the load's requests have left.
+    if (m_statusPainting->isActive())
+        return;
+    StatusBar1->setUpdatesEnabled(false);
+    ProgressBar1->setUpdatesEnabled(false);
+    m_statusPainting->start();
 }
 
 void Form1::applyLayout()

@@ -13,6 +13,7 @@ class QLineEdit;
 class QMenu;
 class QProgressBar;
 class QPushButton;
+class QTimer;
 class QToolBar;
 class StatusBar;
 class WebView;
@@ -104,6 +105,9 @@ private:
     void addSeparator(QMenu *menu, const char *name);
     void setTextSize(int level);
     void applyLayout();
+    // Holds back the painting of the status bar and the progress bar for a moment.
+    void holdStatusPainting();
 
     Form1Layout m_layout;
+    QTimer *m_statusPainting;
 };

@@ -218,11 +218,17 @@ void EngineWebView::open(const QString &text)
 
 void EngineWebView::handleLinkHovered(const QString &url)
 {
+    // The engine also reports "no link" when none was shown, as each page loads; passed on, it
+    // would wipe the load's status text and repaint the window for nothing.
+    if (url.isEmpty() && !m_showsLink)
+        return;
+    m_showsLink = !url.isEmpty();
     emit StatusTextChange(url);
 }
 
 void EngineWebView::handleLoadStarted()
 {
+    m_showsLink = false;
     emit StatusTextChange(tr("Opening page %1...").arg(m_view->url().toDisplayString()));
 }
 
@@ -233,6 +239,7 @@ void EngineWebView::handleLoadProgress(int progress)
 
 void EngineWebView::handleLoadFinished(bool ok)
 {
+    m_showsLink = false;
     // A failed load still completes a document: the engine's error page at the requested address.
     emit StatusTextChange(ok ? tr("Done")
                              : tr("Could not open %1").arg(m_view->url().toDisplayString()));

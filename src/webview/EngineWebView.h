@@ -47,4 +47,6 @@ private:
     QWebEngineView *m_view;
     PagePrinter *m_printer;
     CrashRecovery *m_crashRecovery;
+    // Whether the status text is a hovered link's address.
+    bool m_showsLink = false;
 };

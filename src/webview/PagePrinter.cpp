@@ -7,14 +7,21 @@
 #include <QPrinter>
 #include <QWebEngineView>
 
-PagePrinter::PagePrinter(QWebEngineView *view)
-    : QObject(view), m_view(view), m_printer(std::make_unique<QPrinter>(QPrinter::HighResolution))
-{
-    // The engine rasterises what it prints: a coarse resolution gives blurred text.
-    m_printer->setResolution(300);
-}
+PagePrinter::PagePrinter(QWebEngineView *view) : QObject(view), m_view(view) {}
 
 PagePrinter::~PagePrinter() = default;
+
+QPrinter *PagePrinter::printer()
+{
+    // Not made with the view: a printer loads the system's print support, which asks the print
+    // service for its printers, and every window's start would wait for that.
+    if (!m_printer) {
+        m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        // The engine rasterises what it prints: a coarse resolution gives blurred text.
+        m_printer->setResolution(300);
+    }
+    return m_printer.get();
+}
 
 bool PagePrinter::hasPage() const
 {
@@ -27,7 +34,7 @@ void PagePrinter::print()
         return;
     // On the heap: a dialog parented to the view goes with it if the window closes meanwhile.
     QPointer<PagePrinter> self(this);
-    QPointer<QPrintDialog> dialog = new QPrintDialog(m_printer.get(), m_view);
+    QPointer<QPrintDialog> dialog = new QPrintDialog(printer(), m_view);
     const bool accepted = dialog->exec() == QDialog::Accepted;
     delete dialog;
     if (!accepted || !self)
@@ -41,14 +48,14 @@ void PagePrinter::print()
             emit finished(ok);
         },
         Qt::SingleShotConnection);
-    m_view->print(m_printer.get());
+    m_view->print(printer());
 }
 
 void PagePrinter::preview()
 {
     if (!hasPage() || m_printing)
         return;
-    QPointer<QPrintPreviewDialog> dialog = new QPrintPreviewDialog(m_printer.get(), m_view);
+    QPointer<QPrintPreviewDialog> dialog = new QPrintPreviewDialog(printer(), m_view);
     connect(dialog, &QPrintPreviewDialog::paintRequested, this,
             [this](QPrinter *) { printAndWait(); });
     dialog->exec();
@@ -69,7 +76,7 @@ bool PagePrinter::printAndWait()
     });
     // The view may go while we wait (its window closed): stop waiting then too.
     connect(m_view, &QObject::destroyed, &loop, &QEventLoop::quit);
-    m_view->print(m_printer.get());
+    m_view->print(printer());
     loop.exec();
     if (!self)
         return false;

@@ -15,7 +15,8 @@ public:
     explicit PagePrinter(QWebEngineView *view);
     ~PagePrinter() override;
 
-    QPrinter *printer() const { return m_printer.get(); }
+    // The view's printer, made on first use.
+    QPrinter *printer();
     bool isPrinting() const { return m_printing; }
 
     // The print dialog, then the page to the chosen printer.

@@ -9,6 +9,7 @@
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTest>
+#include <QWebEnginePage>
 #include <QWebEngineView>
 
 class EngineWebViewTest : public QObject {
@@ -24,6 +25,8 @@ private slots:
     void emptyTextVisitsNothing();
     void homeIsTheBuiltInStartPageUnlessSetOtherwise();
     void documentGivesTheRootElementsMarkup();
+    void hoveringShowsLinksAndClearsOnlyAShownOne_data();
+    void hoveringShowsLinksAndClearsOnlyAShownOne();
 
 private:
     // Waits for the view's next DocumentComplete.
@@ -157,4 +160,40 @@ void EngineWebViewTest::documentGivesTheRootElementsMarkup()
 }
 
 ZV_TEST_MAIN(EngineWebViewTest)
+void EngineWebViewTest::hoveringShowsLinksAndClearsOnlyAShownOne_data()
+{
+    // "load" stands for a page starting to load.
+    QTest::addColumn<QStringList>("hovered");
+    QTest::addColumn<QStringList>("statusTexts");
+    const QString a = "http://a.example/";
+    const QString b = "http://b.example/";
+    QTest::newRow("no link, nothing shown") << QStringList{""} << QStringList{};
+    QTest::newRow("a link") << QStringList{a} << QStringList{a};
+    QTest::newRow("a link, then none") << QStringList{a, ""} << QStringList{a, ""};
+    QTest::newRow("cleared once") << QStringList{a, "", ""} << QStringList{a, ""};
+    QTest::newRow("link to link, then none") << QStringList{"", a, b, ""} << QStringList{a, b, ""};
+    // A load's own text stays until the load's next one.
+    QTest::newRow("a link, a load, then none")
+        << QStringList{a, "load", ""} << QStringList{a, "Opening page ..."};
+}
+
+void EngineWebViewTest::hoveringShowsLinksAndClearsOnlyAShownOne()
+{
+    QFETCH(QStringList, hovered);
+    QFETCH(QStringList, statusTexts);
+    EngineWebView view;
+    QSignalSpy status(&view, &WebView::StatusTextChange);
+    QWebEnginePage *page = view.engineView()->page();
+    for (const QString &url : hovered) {
+        if (url == "load")
+            emit page->loadStarted();
+        else
+            emit page->linkHovered(url);
+    }
+    QStringList seen;
+    for (const QList<QVariant> &arguments : status)
+        seen.append(arguments.at(0).toString());
+    QCOMPARE(seen, statusTexts);
+}
+
 #include "tst_enginewebview.moc"

@@ -9,11 +9,29 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
 #include <memory>
+
+namespace {
+// Counts the paint events a widget gets.
+class PaintCounter : public QObject {
+public:
+    explicit PaintCounter(QWidget *widget) { widget->installEventFilter(this); }
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++count;
+        return false;
+    }
+};
+} // namespace
 
 // The main window's navigation and its answers to the web view's events, on a fake web view.
 class NavigationTest : public QObject {
@@ -31,6 +49,7 @@ private slots:
     void focusClearsOnlyTheExactSearchLabel();
     void statusText();
     void progressTakesOnlyValuesTheBarAccepts();
+    void statusAndProgressArePaintedALittleLater();
     void eachDocumentCompleteAppendsTheTopLevelAddress();
     void emptyAddressAndTitle();
     void aHistoryThatCannotBeWrittenKeepsTheWindowWorking();
@@ -173,6 +192,24 @@ void NavigationTest::progressTakesOnlyValuesTheBarAccepts()
     emit view()->ProgressChange(50, 100);
     QCOMPARE(bar->value(), 50);
     QVERIFY(!QApplication::activeModalWidget());
+}
+
+void NavigationTest::statusAndProgressArePaintedALittleLater()
+{
+    // Painted inside the handlers, every step of a load would recompose the whole window at once.
+    QTRY_VERIFY(!m_window->ProgressBar1->visibleRegion().isEmpty());
+    QCoreApplication::processEvents();
+    const PaintCounter barPaints(m_window->ProgressBar1);
+    const PaintCounter statusPaints(m_window->StatusBar1->findChild<QLabel *>("Panel1"));
+    emit view()->StatusTextChange("Opening page");
+    emit view()->ProgressChange(40, 100);
+    // What the window would paint next, but no timer yet.
+    QCoreApplication::sendPostedEvents();
+    QCOMPARE(statusPaints.count, 0);
+    QCOMPARE(barPaints.count, 0);
+    QCOMPARE(m_window->ProgressBar1->value(), 40);
+    QCOMPARE(m_window->StatusBar1->panelText(1), QString("Opening page"));
+    QTRY_VERIFY(barPaints.count > 0 && statusPaints.count > 0);
 }
 
 void NavigationTest::eachDocumentCompleteAppendsTheTopLevelAddress()

@@ -1,0 +1,113 @@
+#include "ProcessTree.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QHash>
+#include <QThread>
+#include <csignal>
+
+namespace {
+
+// Parent of every process, from the fourth field of /proc/PID/stat (after the parenthesised
+// command name, which may itself hold spaces or parentheses).
+QHash<pid_t, QList<pid_t>> childrenByParent()
+{
+    QHash<pid_t, QList<pid_t>> children;
+    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
+    for (const QString &entry : entries) {
+        bool isPid = false;
+        const pid_t pid = entry.toInt(&isPid);
+        if (!isPid)
+            continue;
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray line = stat.readAll();
+        const qsizetype close = line.lastIndexOf(')');
+        if (close < 0)
+            continue;
+        const QList<QByteArray> fields = line.mid(close + 2).split(' ');
+        if (fields.size() > 1)
+            children[pid_t(fields[1].toInt())].append(pid);
+    }
+    return children;
+}
+
+bool alive(pid_t pid)
+{
+    // A zombie still has its /proc entry; only the state letter tells it has ended.
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray line = stat.readAll();
+    const qsizetype close = line.lastIndexOf(')');
+    return close >= 0 && line.size() > close + 2 && line[close + 2] != 'Z';
+}
+
+} // namespace
+
+namespace ProcessTree {
+
+QList<pid_t> members(pid_t root)
+{
+    const QHash<pid_t, QList<pid_t>> children = childrenByParent();
+    QList<pid_t> tree{root};
+    for (qsizetype i = 0; i < tree.size(); ++i)
+        tree += children.value(tree[i]);
+    return tree;
+}
+
+qint64 pssKiB(pid_t root)
+{
+    qint64 total = 0;
+    for (const pid_t pid : members(root)) {
+        QFile rollup(QStringLiteral("/proc/%1/smaps_rollup").arg(pid));
+        if (!rollup.open(QIODevice::ReadOnly))
+            continue;
+        for (const QByteArray &line : rollup.readAll().split('\n')) {
+            if (line.startsWith("Pss:")) {
+                total += line.mid(4).trimmed().split(' ').value(0).toLongLong();
+                break;
+            }
+        }
+    }
+    return total;
+}
+
+double cpuMs(pid_t root)
+{
+    qint64 nanoseconds = 0;
+    for (const pid_t pid : members(root)) {
+        const QString tasks = QStringLiteral("/proc/%1/task").arg(pid);
+        for (const QString &task : QDir(tasks).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+            QFile schedstat(tasks + QLatin1Char('/') + task + QStringLiteral("/schedstat"));
+            if (schedstat.open(QIODevice::ReadOnly))
+                nanoseconds += schedstat.readAll().split(' ').value(0).toLongLong();
+        }
+    }
+    return double(nanoseconds) / 1e6;
+}
+
+bool waitEnded(const QList<pid_t> &tree, int timeoutMs)
+{
+    QElapsedTimer waited;
+    waited.start();
+    for (;;) {
+        bool any = false;
+        for (const pid_t pid : tree)
+            any = any || alive(pid);
+        if (!any)
+            return true;
+        if (waited.elapsed() > timeoutMs)
+            break;
+        QThread::msleep(20);
+    }
+    for (const pid_t pid : tree) {
+        if (alive(pid))
+            ::kill(pid, SIGKILL);
+    }
+    return false;
+}
+
+} // namespace ProcessTree

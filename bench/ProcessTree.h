@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QList>
+#include <sys/types.h>
+
+// A process and everything it started (the engine's zygotes and renderers), read from /proc.
+namespace ProcessTree {
+// The process and its descendants at this moment, the process first.
+QList<pid_t> members(pid_t root);
+// Proportional set size summed over the tree, in KiB; shared pages are counted once in total.
+qint64 pssKiB(pid_t root);
+// CPU time used so far by every thread of the tree, in ms (from each thread's schedstat, in ns).
+double cpuMs(pid_t root);
+// Waits up to the timeout for every member to end, then kills what is left: the next
+// measurement must not share the machine with it. True when all ended on their own.
+bool waitEnded(const QList<pid_t> &tree, int timeoutMs = 10000);
+} // namespace ProcessTree

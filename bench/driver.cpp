@@ -1,0 +1,296 @@
+// The bench: builds nothing, measures everything. Start-up, memory and a second window of the
+// browser against a bare Qt WebEngine program, both run the same number of times, interleaved,
+// loading the same page from a server on 127.0.0.1 that this driver runs; then the list windows
+// and the history append (bench_lists). Prints one table of medians.
+//
+// Environment: ZV_BENCH_RUNS (rounds, default 9). The programs are run on the display the driver
+// has (make bench gives it a virtual X server when there is none), or offscreen if
+// QT_QPA_PLATFORM says so.
+#include "ProgramRun.h"
+#include "Table.h"
+
+#include "support/LoopbackServer.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <cstdlib>
+#include <unistd.h>
+
+namespace {
+
+constexpr int LoadTimeoutMs = 60'000;
+// After its page completes, a program gets this long before its memory is read, so both
+// programs are read in the same state rather than in the middle of their last allocations.
+constexpr int SettleMs = 1500;
+
+const QByteArray HomePage = R"(<!DOCTYPE html>
+<html lang="en">
+<head>
+<meta charset="utf-8">
+<title>Bench home page</title>
+<style>
+body { font-family: sans-serif; margin: 2em; line-height: 1.4; }
+h1 { color: #224; }
+li { margin: 0.2em 0; }
+</style>
+</head>
+<body>
+<h1>Bench home page</h1>
+<p>A small page of the kind a browser opens at start-up: a heading, a few paragraphs, a list
+and some links, all in one document so that both programs do the same work.</p>
+<ul>
+<li><a href="/one.html">First link</a></li>
+<li><a href="/two.html">Second link</a></li>
+<li><a href="/three.html">Third link</a></li>
+</ul>
+<p>Lorem ipsum dolor sit amet, consectetur adipiscing elit, sed do eiusmod tempor incididunt ut
+labore et dolore magna aliqua. Ut enim ad minim veniam, quis nostrud exercitation ullamco laboris
+nisi ut aliquip ex ea commodo consequat.</p>
+</body>
+</html>
+)";
+
+struct Paths {
+    QString browser = QStringLiteral(ZV_BROWSER);
+    QString bare = QStringLiteral(ZV_BENCH_BARE);
+    QString secondWindow = QStringLiteral(ZV_BENCH_SECONDWINDOW);
+    QString lists = QStringLiteral(ZV_BENCH_LISTS);
+};
+
+struct Samples {
+    QList<double> startupMs, firstRequestMs, cpuMs, pssMiB, secondMs, secondAddedMiB;
+};
+
+QString loadAverage()
+{
+    QFile file(QStringLiteral("/proc/loadavg"));
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("?");
+    return QString::fromLatin1(file.readAll().split(' ').mid(0, 3).join(' '));
+}
+
+[[noreturn]] void fail(const QString &message)
+{
+    std::fprintf(stderr, "bench: %s\n", qPrintable(message));
+    std::exit(1);
+}
+
+// Nothing the run started may outlive the bench; its folder stays, for its messages.
+[[noreturn]] void failRun(ProgramRun &run)
+{
+    const QString error = run.error();
+    run.finish();
+    fail(error);
+}
+
+class Bench {
+public:
+    explicit Bench(int rounds) : m_rounds(rounds)
+    {
+        if (!m_home.isValid() || !m_server.listen())
+            fail(QStringLiteral("no temporary folder or no server on 127.0.0.1"));
+        LoopbackServer::Reply page;
+        page.body = HomePage;
+        // Every run fetches the page from the server; neither program may keep it.
+        page.extraHeaders = "Cache-Control: no-store\r\n";
+        m_server.serve(QStringLiteral("/home.html"), page);
+        m_url = m_server.url(QStringLiteral("/home.html"));
+
+        // Both programs get the same environment: a temporary home for the engine's data and
+        // settings, the browser's home page set in its web view settings.
+        const QString config = m_home.filePath(QStringLiteral("config"));
+        QDir().mkpath(config + QStringLiteral("/zarvo-velmora"));
+        QFile ini(config + QStringLiteral("/zarvo-velmora/webview.ini"));
+        if (!ini.open(QIODevice::WriteOnly) ||
+            ini.write("[General]\nHomePage=" + m_url.toEncoded() + "\n") < 0)
+            fail(QStringLiteral("cannot write the browser's settings"));
+        ini.close();
+        const QString runtime = m_home.filePath(QStringLiteral("runtime"));
+        QDir().mkpath(runtime);
+        QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        m_environment = QProcessEnvironment::systemEnvironment();
+        m_environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config);
+        m_environment.insert(QStringLiteral("XDG_DATA_HOME"),
+                             m_home.filePath(QStringLiteral("data")));
+        m_environment.insert(QStringLiteral("XDG_CACHE_HOME"),
+                             m_home.filePath(QStringLiteral("cache")));
+        m_environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+        if (::geteuid() == 0)
+            m_environment.insert(QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX"),
+                                 QStringLiteral("1"));
+    }
+
+    void run(const Paths &paths)
+    {
+        printPreamble();
+        // One untimed run of each first: the engine's data folders exist, the files are cached,
+        // as on any start but the very first.
+        runBrowser(paths, nullptr);
+        runWithSecond(paths.bare, nullptr);
+        runWithSecond(paths.secondWindow, nullptr);
+        for (int round = 0; round < m_rounds; ++round) {
+            // Alternate the order so that a slow moment of the machine falls on both sides.
+            if (round % 2 == 0) {
+                runBrowser(paths, &m_ours);
+                runWithSecond(paths.bare, &m_bare);
+                runWithSecond(paths.secondWindow, &m_oursSecond);
+            } else {
+                runWithSecond(paths.secondWindow, &m_oursSecond);
+                runWithSecond(paths.bare, &m_bare);
+                runBrowser(paths, &m_ours);
+            }
+            std::fprintf(stderr,
+                         "round %d of %d: start-up %.0f ms (request %.0f), bare %.0f ms (request "
+                         "%.0f)\n",
+                         round + 1, m_rounds, m_ours.startupMs.last(), m_ours.firstRequestMs.last(),
+                         m_bare.startupMs.last(), m_bare.firstRequestMs.last());
+        }
+        printProcessRows();
+        runLists(paths.lists);
+        std::printf("\nLoad average before: %s, after: %s.\n", qPrintable(m_loadBefore),
+                    qPrintable(loadAverage()));
+    }
+
+private:
+    void printPreamble()
+    {
+        m_loadBefore = loadAverage();
+        const QString platform = m_environment.value(QStringLiteral("QT_QPA_PLATFORM"));
+        std::printf("Medians of %d interleaved rounds. Display: %s. Page: %s.\n", m_rounds,
+                    platform.isEmpty() ? qPrintable(QStringLiteral("X server ") +
+                                                    m_environment.value(QStringLiteral("DISPLAY")))
+                                       : qPrintable(platform),
+                    qPrintable(m_url.toString()));
+        if (::geteuid() == 0)
+            std::printf("Running as root: QTWEBENGINE_DISABLE_SANDBOX=1 is set for every program "
+                        "started here (the engine refuses to start as root with its sandbox); "
+                        "the browser never sets it itself.\n");
+        std::printf("\n");
+        Table::printHeader();
+    }
+
+    // Inside the temporary home, which takes it along when the bench ends.
+    QString freshFolder()
+    {
+        const QString folder = m_home.filePath(QStringLiteral("run-%1").arg(++m_runs));
+        if (!QDir().mkpath(folder))
+            fail(QStringLiteral("cannot make ") + folder);
+        return folder;
+    }
+
+    // The browser as it ships.
+    void runBrowser(const Paths &paths, Samples *samples)
+    {
+        ProgramRun run(paths.browser, {}, ProgramRun::Completion::HistoryFile, m_url, m_environment,
+                       freshFolder(), m_server);
+        if (!run.startAndWaitLoaded(LoadTimeoutMs))
+            failRun(run);
+        run.settle(SettleMs);
+        if (samples) {
+            samples->startupMs.append(run.loadedMs());
+            samples->firstRequestMs.append(run.firstRequestMs());
+            samples->cpuMs.append(run.loadedCpuMs());
+            samples->pssMiB.append(run.pssMiB());
+        }
+    }
+
+    // A program that opens a second window on command: the bare one, or the browser's own code.
+    void runWithSecond(const QString &program, Samples *samples)
+    {
+        ProgramRun run(program, {m_url.toString()}, ProgramRun::Completion::Stdout, m_url,
+                       m_environment, freshFolder(), m_server);
+        if (!run.startAndWaitLoaded(LoadTimeoutMs))
+            failRun(run);
+        run.settle(SettleMs);
+        const double before = run.pssMiB();
+        const std::optional<double> second = run.secondWindowMs(LoadTimeoutMs);
+        if (!second)
+            failRun(run);
+        run.settle(SettleMs);
+        if (samples) {
+            samples->startupMs.append(run.loadedMs());
+            samples->firstRequestMs.append(run.firstRequestMs());
+            samples->cpuMs.append(run.loadedCpuMs());
+            samples->pssMiB.append(before);
+            samples->secondMs.append(*second);
+            samples->secondAddedMiB.append(run.pssMiB() - before);
+        }
+    }
+
+    static QList<double> ratios(const QList<double> &ours, const QList<double> &baseline)
+    {
+        QList<double> result;
+        for (qsizetype i = 0; i < qMin(ours.size(), baseline.size()); ++i)
+            result.append(ours[i] / baseline[i]);
+        return result;
+    }
+
+    void processRow(const QString &figure, const QList<double> &ours, const QList<double> &baseline,
+                    int decimals, double target = 0)
+    {
+        const QList<double> each = ratios(ours, baseline);
+        const double ratio = Table::median(each);
+        Table::printRow(
+            figure, Table::number(Table::median(ours), decimals),
+            Table::number(Table::median(baseline), decimals), Table::ratioWithRange(each),
+            target > 0 ? QStringLiteral("ratio ≤ %1").arg(target, 0, 'f', 2) : QString(),
+            target > 0 ? Table::verdict(ratio <= target) : QString());
+    }
+
+    void printProcessRows()
+    {
+        processRow(QStringLiteral("Start-up to the home page's DocumentComplete, ms (baseline: "
+                                  "bare QWebEngineView program)"),
+                   m_ours.startupMs, m_bare.startupMs, 0, 1.10);
+        processRow(QStringLiteral("… of which until the page's request reaches the server, ms"),
+                   m_ours.firstRequestMs, m_bare.firstRequestMs, 0);
+        processRow(QStringLiteral("… CPU time of the process tree by then (all threads), ms"),
+                   m_ours.cpuMs, m_bare.cpuMs, 0);
+        processRow(QStringLiteral("Memory after the home page, PSS of the process tree, MiB"),
+                   m_ours.pssMiB, m_bare.pssMiB, 1, 1.10);
+        processRow(QStringLiteral("Second main window to its DocumentComplete, ms (baseline: a "
+                                  "second bare view)"),
+                   m_oursSecond.secondMs, m_bare.secondMs, 0);
+        processRow(QStringLiteral("Second main window, added PSS, MiB"),
+                   m_oursSecond.secondAddedMiB, m_bare.secondAddedMiB, 1);
+    }
+
+    void runLists(const QString &program)
+    {
+        QProcess lists;
+        lists.setProcessEnvironment(m_environment);
+        lists.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        lists.start(program, {QStringLiteral("--rows-only")});
+        if (!lists.waitForFinished(-1) || lists.exitCode() != 0)
+            fail(program + QStringLiteral(" failed"));
+        std::fputs(lists.readAllStandardOutput().constData(), stdout);
+        std::fflush(stdout);
+    }
+
+    int m_rounds;
+    QTemporaryDir m_home;
+    LoopbackServer m_server;
+    QUrl m_url;
+    QProcessEnvironment m_environment;
+    int m_runs = 0;
+    QString m_loadBefore;
+    Samples m_ours, m_bare, m_oursSecond;
+};
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    bool ok = false;
+    int rounds = qEnvironmentVariableIntValue("ZV_BENCH_RUNS", &ok);
+    if (!ok || rounds < 1)
+        rounds = 9;
+    Bench bench(rounds);
+    bench.run(Paths{});
+    return 0;
+}
