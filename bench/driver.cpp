@@ -182,6 +182,15 @@ private:
         return folder;
     }
 
+    // What every run measures up to its first page.
+    static void recordStart(ProgramRun &run, double pssMiB, Samples *samples)
+    {
+        samples->startupMs.append(run.loadedMs());
+        samples->firstRequestMs.append(run.firstRequestMs());
+        samples->cpuMs.append(run.loadedCpuMs());
+        samples->pssMiB.append(pssMiB);
+    }
+
     // The browser as it ships.
     void runBrowser(const Paths &paths, Samples *samples)
     {
@@ -190,12 +199,8 @@ private:
         if (!run.startAndWaitLoaded(LoadTimeoutMs))
             failRun(run);
         run.settle(SettleMs);
-        if (samples) {
-            samples->startupMs.append(run.loadedMs());
-            samples->firstRequestMs.append(run.firstRequestMs());
-            samples->cpuMs.append(run.loadedCpuMs());
-            samples->pssMiB.append(run.pssMiB());
-        }
+        if (samples)
+            recordStart(run, run.pssMiB(), samples);
     }
 
     // A program that opens a second window on command: the bare one, or the browser's own code.
@@ -212,10 +217,7 @@ private:
             failRun(run);
         run.settle(SettleMs);
         if (samples) {
-            samples->startupMs.append(run.loadedMs());
-            samples->firstRequestMs.append(run.firstRequestMs());
-            samples->cpuMs.append(run.loadedCpuMs());
-            samples->pssMiB.append(before);
+            recordStart(run, before, samples);
             samples->secondMs.append(*second);
             samples->secondAddedMiB.append(run.pssMiB() - before);
         }
