@@ -2,6 +2,8 @@
 BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
+# ccache, where installed, keeps rebuilds in several checkouts short; the build never needs it.
+LAUNCHER := $(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
 .PHONY: all run test test-sanitize fuzz bench deps configure build clean install package
 
@@ -11,7 +13,7 @@ deps:
 	@scripts/install-deps.sh
 
 configure: deps
-	@cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) >/dev/null
+	@cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(LAUNCHER) >/dev/null
 
 build: configure
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
@@ -36,7 +38,7 @@ package: build
 # no display, they run on a virtual X server of their own.
 BENCH_DIR ?= build-bench
 bench: deps
-	@cmake -S . -B $(BENCH_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DZV_BENCH=ON >/dev/null
+	@cmake -S . -B $(BENCH_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DZV_BENCH=ON $(LAUNCHER) >/dev/null
 	@cmake --build $(BENCH_DIR) -j $(JOBS) --target bench_driver
 	@if [ -n "$$DISPLAY" ] || [ -n "$$QT_QPA_PLATFORM" ]; then $(BENCH_DIR)/bench/bench_driver; \
 	else xvfb-run -a -s "-screen 0 1920x1080x24" $(BENCH_DIR)/bench/bench_driver; fi
@@ -55,7 +57,7 @@ SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1:strict_init_order=1:new_delete_type_
 	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1:suppressions=$(CURDIR)/tests/sanitizers/ubsan.supp
 
 test-sanitize: deps
-	@cmake -S . -B $(SANITIZE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZV_SANITIZE=ON >/dev/null
+	@cmake -S . -B $(SANITIZE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZV_SANITIZE=ON $(LAUNCHER) >/dev/null
 	@cmake --build $(SANITIZE_DIR) -j $(JOBS)
 	cd $(SANITIZE_DIR) && $(SANITIZER_ENV) ctest --output-on-failure -j $(JOBS)
 
