@@ -3,6 +3,7 @@
 #include "app/ProductPicture.h"
 #include "app/ProgramIcon.h"
 #include "app/Twips.h"
+#include "app/WindowPlacement.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -52,11 +53,13 @@ Form2::Form2(QWidget *parent)
     Label5 = label(this, "Label5", QStringLiteral("1.0"), Qt::AlignLeft, 2640, 600, 1575, 255);
 }
 
-Form2 *Form2::showShared()
+Form2 *Form2::showShared(const QWidget *opener)
 {
     QPointer<Form2> &window = shared();
-    if (!window)
+    if (!window) {
         window = new Form2;
+        WindowPlacement::centreOn(window, opener);
+    }
     window->show();
     window->raise();
     window->activateWindow();

@@ -10,12 +10,12 @@ class QLabel;
 class Form2 : public QWidget {
     Q_OBJECT
 
-  public:
+public:
     explicit Form2(QWidget *parent = nullptr);
 
-    // Creates the shared window if there is none, shows it modeless and without an owner, and
-    // brings it to the front.
-    static Form2 *showShared();
+    // Creates the shared window if there is none, centred on the main window that opened it,
+    // shows it modeless and without an owner, and brings it to the front.
+    static Form2 *showShared(const QWidget *opener = nullptr);
 
     QLabel *Image1;
     QLabel *Label1;
@@ -24,9 +24,9 @@ class Form2 : public QWidget {
     QLabel *Label4;
     QLabel *Label5;
 
-  protected:
+protected:
     void closeEvent(QCloseEvent *event) override;
 
-  private:
+private:
     static QPointer<Form2> &shared();
 };

@@ -1,4 +1,5 @@
 #include "app/Product.h"
+#include "app/ProgramIcon.h"
 #include "app/Shutdown.h"
 #include "main_window/Form1.h"
 
@@ -11,6 +12,8 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(Product::ExecutableName);
     QGuiApplication::setDesktopFileName(Product::DesktopId);
+    // Every window without an icon of its own, the dialogs included, shows the program's.
+    QApplication::setWindowIcon(ProgramIcon::icon());
 
     Form1 *startUp = Form1::newLoaded();
     startUp->showMaximized();

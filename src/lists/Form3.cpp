@@ -75,9 +75,9 @@ Form3::Form3(QWidget *parent) : QWidget(parent)
     connect(Command3, &QPushButton::clicked, this, &Form3::Command3_Click);
 }
 
-Form3 *Form3::showShared()
+Form3 *Form3::showShared(const QWidget *opener)
 {
-    return ListWindow::showShared(sharedWindow());
+    return ListWindow::showShared(sharedWindow(), opener);
 }
 
 Form3 *Form3::shared()

@@ -15,7 +15,7 @@ public:
 
     // Shows the shared window, creating and loading it when needed; an open one is brought to
     // the front and keeps its list.
-    static Form3 *showShared();
+    static Form3 *showShared(const QWidget *opener = nullptr);
     // The shared window while it is open, otherwise null.
     static Form3 *shared();
 

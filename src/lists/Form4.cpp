@@ -34,9 +34,9 @@ Form4::Form4(QWidget *parent) : QWidget(parent)
     connect(Command1, &QPushButton::clicked, this, &Form4::Command1_Click);
 }
 
-Form4 *Form4::showShared()
+Form4 *Form4::showShared(const QWidget *opener)
 {
-    return ListWindow::showShared(sharedWindow());
+    return ListWindow::showShared(sharedWindow(), opener);
 }
 
 Form4 *Form4::shared()

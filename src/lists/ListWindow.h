@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/WindowPlacement.h"
+
 #include <QPointer>
 #include <QString>
 
@@ -20,12 +22,14 @@ ListBox *addList(QWidget *window);
 QPushButton *addButton(QWidget *window, const char *name, const QString &caption, double left);
 
 // Creates and loads the shared window when there is none (or the last one was closed) and shows
-// it, modeless and without an owner; a window already shown is only brought to the front.
-template <typename Window> Window *showShared(QPointer<Window> &shared)
+// it, modeless and without an owner, centred on the main window that opened it; a window already
+// shown is only brought to the front, where the user left it.
+template <typename Window> Window *showShared(QPointer<Window> &shared, const QWidget *opener)
 {
     if (!shared) {
         shared = new Window;
         shared->Form_Load();
+        WindowPlacement::centreOn(shared, opener);
         shared->show();
         return shared;
     }

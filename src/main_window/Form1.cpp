@@ -11,6 +11,7 @@
 #include "main_window/MainWindows.h"
 #include "main_window/StatusBar.h"
 #include "main_window/TextEditor.h"
+#include "main_window/ToolbarStyle.h"
 #include "search/SearchAddress.h"
 #include "webview/OptionsWindow.h"
 #include "webview/WebView.h"
@@ -113,6 +114,7 @@ void Form1::createControls(QWidget *client)
     Toolbar1->setFloatable(false);
     Toolbar1->setIconSize(QSize(32, 32));
     createToolbarButtons();
+    ToolbarStyle::apply(Toolbar1);
     // Made after the toolbar: Tab goes from its last button into the page.
     WebBrowser1 = named(WebViewFactory::create(client), "WebBrowser1");
     Label1 = named(new QLabel(QStringLiteral("Address:"), client), "Label1");
@@ -320,9 +322,9 @@ void Form1::Toolbar1_ButtonClick(QAction *Button)
     else if (Key == QLatin1String("Preview"))
         WebBrowser1->ExecWB(WebView::OLECMDID_PRINTPREVIEW, WebView::OLECMDEXECOPT_DODEFAULT);
     else if (Key == QLatin1String("Favorites"))
-        Form3::showShared();
+        Form3::showShared(this);
     else if (Key == QLatin1String("History"))
-        Form4::showShared();
+        Form4::showShared(this);
     else if (Key == QLatin1String("Add"))
         addToFavorites();
 }
@@ -614,7 +616,7 @@ void Form1::mnuwindowsupdate_Click()
 void Form1::mnuinternetoptions_Click()
 {
     // The web view's own settings window stands in for the system's internet settings panel.
-    OptionsWindow::showShared(WebBrowser1->LocationURL());
+    OptionsWindow::showShared(WebBrowser1->LocationURL(), this);
 }
 
 void Form1::mnuonlinesupport_Click()
@@ -630,5 +632,5 @@ void Form1::mnunews_Click()
 
 void Form1::mnuaboutss_Click()
 {
-    Form2::showShared();
+    Form2::showShared(this);
 }

@@ -3,14 +3,28 @@
 #include "app/Product.h"
 #include "app/Twips.h"
 
+#include <QAccessibleWidget>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLocale>
 #include <QTime>
 #include <QTimer>
 
+namespace {
+// Screen readers find the status bar by its role, and read its panels as its children.
+QAccessibleInterface *accessibleStatusBar(const QString &className, QObject *object)
+{
+    if (className == QLatin1String(StatusBar::staticMetaObject.className()) && object &&
+        object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::StatusBar);
+    return nullptr;
+}
+} // namespace
+
 StatusBar::StatusBar(QWidget *parent) : QWidget(parent), m_clock(new QTimer(this))
 {
+    static const bool accessible = (QAccessible::installFactory(accessibleStatusBar), true);
+    Q_UNUSED(accessible);
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(2);
@@ -23,11 +37,15 @@ StatusBar::StatusBar(QWidget *parent) : QWidget(parent), m_clock(new QTimer(this
         m_panels[i]->setTextFormat(Qt::PlainText);
         layout->addWidget(m_panels[i], i == 0 ? 1 : 0);
     }
-    // Panel 1 takes what panels 2 and 3 leave, never less than its minimum.
+    // Panel 1 takes what panels 2 and 3 leave, never less than its minimum. Panels 2 and 3 are
+    // never narrower than their minimum and grow to show their whole text: the product name in
+    // the design font, a clock in a longer regional format.
     m_panels[0]->setMinimumWidth(Twips::toPixels(900, dpi));
     m_panels[0]->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    m_panels[1]->setFixedWidth(Twips::toPixels(1440, dpi));
-    m_panels[2]->setFixedWidth(Twips::toPixels(1440, dpi));
+    for (QLabel *fitted : {m_panels[1], m_panels[2]}) {
+        fitted->setMinimumWidth(Twips::toPixels(1440, dpi));
+        fitted->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
+    }
     m_panels[1]->setText(Product::Name);
 
     // Ticks only while shown; each tick redraws only when the text changed.

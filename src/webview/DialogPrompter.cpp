@@ -55,3 +55,11 @@ bool DialogPrompter::allow(QWidget *parent, const QString &site, const QString &
 {
     return yes(parent, tr("Permission"), tr("%1 wants to %2.\nDo you allow it?").arg(site, what));
 }
+
+bool DialogPrompter::openInOtherProgram(QWidget *parent, const QString &site, const QString &scheme)
+{
+    return yes(parent, tr("Open in Another Program"),
+               tr("A link on %1 asks to be opened by another program on this computer.\n"
+                  "Open this %2: link in another program?")
+                   .arg(site, scheme));
+}

@@ -4,6 +4,7 @@
 #include "webview/CertificateHandler.h"
 #include "webview/CrashRecovery.h"
 #include "webview/DownloadManager.h"
+#include "webview/ExternalLinkHandler.h"
 #include "webview/FullScreenHandler.h"
 #include "webview/LoginHandler.h"
 #include "webview/PagePrinter.h"
@@ -18,10 +19,14 @@
 #include <QDir>
 #include <QPointer>
 #include <QVBoxLayout>
+#include <QWebEngineDownloadRequest>
+#include <QWebEngineLoadingInfo>
 #include <QWebEngineNewWindowRequest>
 #include <QWebEnginePage>
+#include <QWebEngineProfile>
 #include <QWebEngineView>
 #include <iterator>
+#include <utility>
 
 namespace {
 
@@ -45,7 +50,7 @@ EngineWebView::EngineWebView(QWidget *parent)
     connect(page, &QWebEnginePage::linkHovered, this, &EngineWebView::handleLinkHovered);
     connect(page, &QWebEnginePage::loadStarted, this, &EngineWebView::handleLoadStarted);
     connect(page, &QWebEnginePage::loadProgress, this, &EngineWebView::handleLoadProgress);
-    connect(page, &QWebEnginePage::loadFinished, this, &EngineWebView::handleLoadFinished);
+    connect(page, &QWebEnginePage::loadingChanged, this, &EngineWebView::handleLoadingChanged);
     connect(page, &QWebEnginePage::newWindowRequested, this,
             &EngineWebView::handleNewWindowRequested);
 
@@ -57,6 +62,13 @@ EngineWebView::EngineWebView(QWidget *parent)
     new PermissionHandler(m_view);
     new FullScreenHandler(m_view);
     m_crashRecovery = new CrashRecovery(m_view);
+    m_externalLinks = new ExternalLinkHandler(m_view);
+    connect(m_externalLinks, &ExternalLinkHandler::statusText, this, &WebView::StatusTextChange);
+    connect(page->profile(), &QWebEngineProfile::downloadRequested, this,
+            [this](QWebEngineDownloadRequest *download) {
+                if (download->page() == m_view->page())
+                    m_downloading = true;
+            });
     connect(DownloadManager::of(page->profile()), &DownloadManager::statusText, this,
             [this](QWebEnginePage *from, const QString &text) {
                 if (from == m_view->page())
@@ -81,6 +93,7 @@ void EngineWebView::GoForward()
 
 void EngineWebView::Stop()
 {
+    m_stopped = m_view->page()->isLoading();
     m_view->stop();
 }
 
@@ -179,7 +192,9 @@ void EngineWebView::showProperties()
 
 QString EngineWebView::LocationURL() const
 {
-    return m_view->url().toString();
+    // Encoded, so plain ASCII: a host in punycode, a path and query percent-encoded. The list
+    // files hold only what Windows-1252 can, and this text leads back to the same page.
+    return QString::fromLatin1(m_view->url().toEncoded());
 }
 
 QString EngineWebView::LocationName() const
@@ -229,6 +244,8 @@ void EngineWebView::handleLinkHovered(const QString &url)
 void EngineWebView::handleLoadStarted()
 {
     m_showsLink = false;
+    m_stopped = false;
+    m_downloading = false;
     emit StatusTextChange(tr("Opening page %1...").arg(m_view->url().toDisplayString()));
 }
 
@@ -237,13 +254,32 @@ void EngineWebView::handleLoadProgress(int progress)
     emit ProgressChange(progress, 100);
 }
 
-void EngineWebView::handleLoadFinished(bool ok)
+void EngineWebView::handleLoadingChanged(const QWebEngineLoadingInfo &loading)
 {
+    if (loading.status() == QWebEngineLoadingInfo::LoadStartedStatus)
+        return;
     m_showsLink = false;
+    const bool stoppedByUser = std::exchange(m_stopped, false);
+    // A navigation that the engine broke off without a page of its own (it became a download,
+    // went to another program, or the server answered 204 No Content) leaves the page shown as
+    // it was: no document completed. Only the user's Stop still completes the page as it stands.
+    if (loading.status() == QWebEngineLoadingInfo::LoadStoppedStatus && !stoppedByUser) {
+        // A download tells its own progress in the status bar, a clicked link for another
+        // program what became of it.
+        if (m_downloading || m_externalLinks->isAsking(loading.url()))
+            return;
+        if (ExternalLinkHandler::isExternal(loading.url()))
+            emit StatusTextChange(
+                tr("Not opened: links for other programs open only when clicked"));
+        else
+            emit StatusTextChange(tr("Nothing to show at %1").arg(loading.url().toDisplayString()));
+        return;
+    }
     // A failed load still completes a document: the engine's error page at the requested address.
+    const bool ok = loading.status() == QWebEngineLoadingInfo::LoadSucceededStatus;
     emit StatusTextChange(ok ? tr("Done")
                              : tr("Could not open %1").arg(m_view->url().toDisplayString()));
-    emit DocumentComplete(m_view, m_view->url().toString());
+    emit DocumentComplete(m_view, LocationURL());
 }
 
 void EngineWebView::handleNewWindowRequested(QWebEngineNewWindowRequest &request)

@@ -4,6 +4,8 @@
 
 class PagePrinter;
 class CrashRecovery;
+class ExternalLinkHandler;
+class QWebEngineLoadingInfo;
 class QWebEngineNewWindowRequest;
 class QWebEngineView;
 
@@ -41,12 +43,16 @@ private:
     void handleLinkHovered(const QString &url);
     void handleLoadStarted();
     void handleLoadProgress(int progress);
-    void handleLoadFinished(bool ok);
+    void handleLoadingChanged(const QWebEngineLoadingInfo &loading);
     void handleNewWindowRequested(QWebEngineNewWindowRequest &request);
 
     QWebEngineView *m_view;
     PagePrinter *m_printer;
     CrashRecovery *m_crashRecovery;
+    ExternalLinkHandler *m_externalLinks;
     // Whether the status text is a hovered link's address.
     bool m_showsLink = false;
+    // What became of the load under way: the user stopped it, or it turned into a download.
+    bool m_stopped = false;
+    bool m_downloading = false;
 };

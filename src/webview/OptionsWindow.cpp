@@ -1,5 +1,7 @@
 #include "webview/OptionsWindow.h"
 
+#include "app/ProgramIcon.h"
+#include "app/WindowPlacement.h"
 #include "webview/BrowserProfile.h"
 #include "webview/ProfileSettings.h"
 #include "webview/UserAddress.h"
@@ -28,11 +30,13 @@ QHBoxLayout *row(std::initializer_list<QWidget *> widgets)
 }
 } // namespace
 
-OptionsWindow *OptionsWindow::showShared(const QString &currentPage)
+OptionsWindow *OptionsWindow::showShared(const QString &currentPage, const QWidget *opener)
 {
     static QPointer<OptionsWindow> window;
-    if (!window)
+    if (!window) {
         window = new OptionsWindow;
+        WindowPlacement::centreOn(window, opener);
+    }
     window->setCurrentPage(currentPage);
     window->show();
     window->raise();
@@ -51,6 +55,7 @@ OptionsWindow::OptionsWindow()
       deleteCache(new QPushButton(tr("Delete Cac&hed Files"), this)), message(new QLabel(this))
 {
     setWindowTitle(tr("Zarvo Velmora Options"));
+    setWindowIcon(ProgramIcon::icon());
     setAttribute(Qt::WA_DeleteOnClose);
     // Stands in for a settings panel of its own: it keeps no browser running.
     setAttribute(Qt::WA_QuitOnClose, false);
@@ -76,7 +81,10 @@ OptionsWindow::OptionsWindow()
     form->addRow(tr("S&earch page:"), searchPage);
     form->addRow(tr("Pages:"), javaScript);
     form->addRow(QString(), popupsWithoutClick);
-    form->addRow(tr("&Download folder:"), row({downloadFolder, browse}));
+    // A row of several controls: its label's accelerator needs to be told which one it is for.
+    auto *downloadFolderLabel = new QLabel(tr("&Download folder:"), this);
+    downloadFolderLabel->setBuddy(downloadFolder);
+    form->addRow(downloadFolderLabel, row({downloadFolder, browse}));
     form->addRow(QString(), askWhereToSave);
     form->addRow(tr("Browsing data:"), row({deleteCookies, deleteCache}));
     form->addRow(message);

@@ -13,10 +13,11 @@ class QPushButton;
 class OptionsWindow : public QDialog {
     Q_OBJECT
 
-  public:
-    // Shows the one options window, loaded afresh if it was closed. "Use Current" takes the
-    // given page (that of the window it was opened from).
-    static OptionsWindow *showShared(const QString &currentPage = QString());
+public:
+    // Shows the one options window, loaded afresh if it was closed, then centred on the window
+    // it was opened from. "Use Current" takes the given page (that of that window).
+    static OptionsWindow *showShared(const QString &currentPage = QString(),
+                                     const QWidget *opener = nullptr);
 
     // Writes the settings and puts them into effect; false, with the reason shown, when a value
     // is not usable or the file cannot be written.
@@ -36,7 +37,7 @@ class OptionsWindow : public QDialog {
     QPushButton *deleteCache;
     QLabel *message;
 
-  private:
+private:
     OptionsWindow();
     void load();
     void setCurrentPage(const QString &page);

@@ -8,7 +8,7 @@ class QWidget;
 // Every question the web view puts to the person at the screen. The program answers through
 // dialogs; tests install their own answers. Each question's safe answer is its default.
 class Prompter {
-  public:
+public:
     struct Login {
         QString user;
         QString password;
@@ -28,6 +28,10 @@ class Prompter {
                                                 const QString &error, bool overridable) = 0;
     // Whether the site may use something (its description, "your camera", say).
     virtual bool allow(QWidget *parent, const QString &site, const QString &what) = 0;
+    // Whether a link of the scheme ("mailto", say) that the user clicked on the site may go to
+    // the desktop's program for it.
+    virtual bool openInOtherProgram(QWidget *parent, const QString &site,
+                                    const QString &scheme) = 0;
 
     // The dialogs, unless a test installed its own answers.
     static Prompter &current();

@@ -1,13 +1,20 @@
 #include "app/Shutdown.h"
+#include "lists/Form4.h"
+#include "lists/ListBox.h"
 #include "lists/ListFile.h"
 #include "main_window/Form1.h"
+#include "main_window/StatusBar.h"
 #include "support/LoopbackServer.h"
 #include "support/TestMain.h"
+#include "support/TestPrompter.h"
 #include "support/Windows.h"
 #include "support/WorkingFolder.h"
 #include "webview/EngineWebView.h"
+#include "webview/WebViewSettings.h"
 
 #include <QComboBox>
+#include <QDesktopServices>
+#include <QFile>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -19,6 +26,24 @@ QList<Form1 *> mainWindows()
 {
     return shownWindows<Form1>();
 }
+
+// A page that is one big link: a click anywhere in the view follows it.
+QByteArray linkPage(const QByteArray &href)
+{
+    return "<title>Links</title><a href='" + href +
+           "' style='position:fixed;inset:0;display:block'>link</a>";
+}
+
+void clickInPage(Form1 *window)
+{
+    auto *engine = static_cast<EngineWebView *>(window->WebBrowser1)->engineView();
+    QWidget *input = engine->focusProxy() ? engine->focusProxy() : engine;
+    QTest::mouseClick(input, Qt::LeftButton, {}, input->rect().center());
+}
+
+// The IDN host that the engine's resolver sends to 127.0.0.1 (see initTestCase).
+const QString IdnHost = u"b\u00fccher.test"_qs;
+const QString IdnHostEncoded = "xn--bcher-kva.test";
 } // namespace
 
 // Main windows on the real engine, browsing pages served on 127.0.0.1.
@@ -34,9 +59,20 @@ private slots:
     void aClickThatOpensAWindowGetsANewMainWindow();
     void aScriptAloneOpensNoWindow();
     void tabGoesFromTheToolbarThroughThePageToTheAddressBox();
+    void aLinkThatShowsNoPageLeavesThePageAsItWas_data();
+    void aLinkThatShowsNoPageLeavesThePageAsItWas();
+    void aLinkForAnotherProgramGoesThereOnlyWhenClickedAndAllowed();
+    void anAddressBeyondLatinIsKeptEncodedAndLeadsBack();
+
+public slots:
+    // Stands in for the desktop's program for mailto: links.
+    void openMail(const QUrl &url) { m_mailOpened.append(url); }
 
 private:
+    Form1 *windowOn(const QString &path);
+
     LoopbackServer m_server;
+    QList<QUrl> m_mailOpened;
     std::unique_ptr<WorkingFolder> m_folder;
 };
 
@@ -49,6 +85,21 @@ void BrowsingTest::initTestCase()
                        "<title>Opener</title><button id=b style='position:fixed;inset:0' "
                        "onclick=\"window.open('/popup')\">open</button>");
     m_server.serveHtml("/popup", "<title>Popup</title><p>Popup</p>");
+    m_server.serveHtml("/to-download", linkPage("/file.zip"));
+    m_server.serve("/file.zip", {"application/zip", "PK", 200,
+                                 "Content-Disposition: attachment; filename=\"file.zip\"\r\n"});
+    m_server.serveHtml("/to-mail", linkPage("mailto:someone@example.invalid"));
+    m_server.serveHtml("/to-nothing", linkPage("/nothing"));
+    m_server.serve("/nothing", {"text/html", "", 204, {}});
+    m_server.serveHtml("/mail-by-script",
+                       "<title>Script</title><script>location.href = 'mailto:x@example.invalid'"
+                       "</script>");
+    m_server.serveHtml("/caf%C3%A9?q=%E2%82%AC", "<title>Caf\xC3\xA9</title>");
+    // The engine's resolver sends the IDN host to the loopback server; set before the engine
+    // starts, in this test's process only.
+    qputenv("QTWEBENGINE_CHROMIUM_FLAGS",
+            "--host-resolver-rules=MAP " + IdnHostEncoded.toLatin1() + " 127.0.0.1");
+    QDesktopServices::setUrlHandler("mailto", this, "openMail");
     m_server.serveHtml("/flood", "<title>Flood</title><script>for (let i = 0; i < 30; ++i) "
                                  "window.open('/flooded' + i);</script>");
 }
@@ -155,6 +206,129 @@ void BrowsingTest::tabGoesFromTheToolbarThroughThePageToTheAddressBox()
     QTRY_VERIFY(inPage());
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
     QTRY_COMPARE(QApplication::focusWidget(), add);
+}
+
+Form1 *BrowsingTest::windowOn(const QString &path)
+{
+    Form1 *window = Form1::newLoaded();
+    window->show();
+    window->WebBrowser1->Navigate(m_server.url(path).toString());
+    const bool shown = QTest::qWaitFor(
+        [window] { return window->windowTitle() == "Zarvo Velmora 1.0 - Links"; }, 20000);
+    return shown ? window : nullptr;
+}
+
+void BrowsingTest::aLinkThatShowsNoPageLeavesThePageAsItWas_data()
+{
+    QTest::addColumn<QString>("page");
+    QTest::addColumn<QString>("request");    // what the click asks the server for
+    QTest::addColumn<QString>("statusText"); // what the status bar ends with
+    QTest::newRow("a download") << "/to-download"
+                                << "/file.zip"
+                                << "Download complete: ";
+    QTest::newRow("a mailto: link, not allowed") << "/to-mail" << QString() << "Not opened: ";
+    QTest::newRow("204 No Content") << "/to-nothing"
+                                    << "/nothing"
+                                    << "Nothing to show at ";
+}
+
+// Nothing is shown in place of the page: no document completes, so no history line, and the
+// caption and the address box stay with the page.
+void BrowsingTest::aLinkThatShowsNoPageLeavesThePageAsItWas()
+{
+    QFETCH(QString, page);
+    QFETCH(QString, request);
+    QFETCH(QString, statusText);
+    TestPrompter prompter;
+    WebViewSettings::Values settings;
+    settings.askWhereToSave = false;
+    settings.downloadFolder = m_folder->path();
+    QVERIFY(WebViewSettings::save(settings));
+    Form1 *window = windowOn(page);
+    QVERIFY(window);
+    const QByteArray history = WorkingFolder::read("History.DAT");
+    const QString address = window->Text1->currentText();
+    QSignalSpy completed(window->WebBrowser1, &WebView::DocumentComplete);
+
+    clickInPage(window);
+    QTRY_VERIFY_WITH_TIMEOUT(window->StatusBar1->panelText(1).startsWith(statusText), 20000);
+    if (!request.isEmpty())
+        QCOMPARE(m_server.requests().count(request), 1);
+    // The engine's last word on the click has come: a round trip through the page.
+    bool answered = false;
+    static_cast<EngineWebView *>(window->WebBrowser1)
+        ->engineView()
+        ->page()
+        ->runJavaScript("1", [&](const QVariant &) { answered = true; });
+    QTRY_VERIFY(answered);
+    QCOMPARE(completed.size(), 0);
+    QCOMPARE(WorkingFolder::read("History.DAT"), history);
+    QCOMPARE(window->windowTitle(), QString("Zarvo Velmora 1.0 - Links"));
+    QCOMPARE(window->Text1->currentText(), address);
+    QVERIFY(m_mailOpened.isEmpty());
+    QFile::remove(WebViewSettings::filePath());
+}
+
+void BrowsingTest::aLinkForAnotherProgramGoesThereOnlyWhenClickedAndAllowed()
+{
+    TestPrompter prompter;
+    prompter.otherProgramAnswer = true;
+    // A page that tries on its own gets nothing, and no question.
+    Form1 *window = Form1::newLoaded();
+    window->show();
+    QSignalSpy status(window->WebBrowser1, &WebView::StatusTextChange);
+    window->WebBrowser1->Navigate(m_server.url("/mail-by-script").toString());
+    const auto refused = [&status] {
+        for (const QList<QVariant> &text : status) {
+            if (text[0].toString().startsWith("Not opened: "))
+                return true;
+        }
+        return false;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(refused(), 20000);
+    QCOMPARE(prompter.asked, QStringList());
+    QVERIFY(m_mailOpened.isEmpty());
+
+    // A clicked link is asked about once for its scheme and site, then opened each time.
+    window = windowOn("/to-mail");
+    QVERIFY(window);
+    const QString site = m_server.url("/").authority();
+    clickInPage(window);
+    QTRY_COMPARE_WITH_TIMEOUT(m_mailOpened.size(), 1, 20000);
+    QCOMPARE(m_mailOpened[0], QUrl("mailto:someone@example.invalid"));
+    QCOMPARE(prompter.asked, QStringList{"otherProgram " + site + " mailto"});
+    clickInPage(window);
+    QTRY_COMPARE_WITH_TIMEOUT(m_mailOpened.size(), 2, 20000);
+    QCOMPARE(prompter.asked.size(), 1);
+    m_mailOpened.clear();
+}
+
+// The list files hold Windows-1252: an address is kept in its encoded, plain ASCII form, which
+// leads back to the same page.
+void BrowsingTest::anAddressBeyondLatinIsKeptEncodedAndLeadsBack()
+{
+    Form1 *window = Form1::newLoaded();
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    const QString port = QString::number(m_server.url("/").port());
+    window->WebBrowser1->Navigate("http://" + IdnHost + ":" + port + u"/caf\u00e9?q=\u20ac"_qs);
+    const QString title = u"Zarvo Velmora 1.0 - Caf\u00e9"_qs;
+    QTRY_COMPARE_WITH_TIMEOUT(window->windowTitle(), title, 20000);
+    const QByteArray encoded =
+        "http://" + IdnHostEncoded.toLatin1() + ":" + port.toLatin1() + "/caf%C3%A9?q=%E2%82%AC";
+    QVERIFY2(WorkingFolder::read("History.DAT").endsWith("\r\n" + encoded + "\r\n"),
+             WorkingFolder::read("History.DAT").constData());
+    QCOMPARE(window->Text1->currentText(), QString::fromLatin1(encoded));
+
+    window->WebBrowser1->Navigate(m_server.url("/page").toString());
+    QTRY_COMPARE_WITH_TIMEOUT(window->windowTitle(), QString("Zarvo Velmora 1.0 - A page"), 20000);
+    Form4 *history = Form4::showShared(window);
+    const int row = history->List1->items().lastIndexOf(QString::fromLatin1(encoded));
+    QVERIFY(row >= 0);
+    history->List1->selectRow(row);
+    history->List1_DblClick();
+    QTRY_COMPARE_WITH_TIMEOUT(window->windowTitle(), title, 20000);
+    QCOMPARE(m_server.requests().count("/caf%C3%A9?q=%E2%82%AC"), 2);
 }
 
 ZV_TEST_MAIN(BrowsingTest)

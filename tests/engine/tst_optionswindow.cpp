@@ -81,6 +81,11 @@ void OptionsWindowTest::okWritesTheFileAndTheNextGoHomeReadsIt()
     QPointer<OptionsWindow> window = OptionsWindow::showShared(current);
     QVERIFY(window->isVisible());
     QCOMPARE(OptionsWindow::showShared(current), window.data()); // one shared window
+    // A label with an accelerator names its field; without one it shows the '&' as typed.
+    for (const QLabel *label : window->findChildren<QLabel *>()) {
+        if (label->text().contains('&'))
+            QVERIFY2(label->buddy(), qPrintable(label->text()));
+    }
     QCOMPARE(window->homePage->text(), WebViewSettings::DefaultHomePage);
     QVERIFY(window->javaScript->isChecked());
     QVERIFY(!window->popupsWithoutClick->isChecked());

@@ -44,3 +44,9 @@ bool TestPrompter::allow(QWidget *, const QString &site, const QString &what)
     asked.append(QStringLiteral("allow %1 %2").arg(site, what));
     return allowAnswer;
 }
+
+bool TestPrompter::openInOtherProgram(QWidget *, const QString &site, const QString &scheme)
+{
+    asked.append(QStringLiteral("otherProgram %1 %2").arg(site, scheme));
+    return otherProgramAnswer;
+}

@@ -7,7 +7,7 @@
 // Answers the web view's questions with canned answers while it exists, and notes each question
 // as a line of text ("login 127.0.0.1:8080 Realm", "overwrite /tmp/x/file.txt", ...).
 class TestPrompter : public Prompter {
-  public:
+public:
     TestPrompter();
     ~TestPrompter() override;
     TestPrompter(const TestPrompter &) = delete;
@@ -20,6 +20,7 @@ class TestPrompter : public Prompter {
     bool proceedDespiteCertificateError(QWidget *parent, const QString &host, const QString &error,
                                         bool overridable) override;
     bool allow(QWidget *parent, const QString &site, const QString &what) override;
+    bool openInOtherProgram(QWidget *parent, const QString &site, const QString &scheme) override;
 
     QStringList asked;
     // Taken one per question, in order; when none are left the question is cancelled.
@@ -28,4 +29,5 @@ class TestPrompter : public Prompter {
     bool overwriteAnswer = false;
     bool certificateAnswer = false;
     bool allowAnswer = false;
+    bool otherProgramAnswer = false;
 };

@@ -3,11 +3,13 @@
 #include "lists/Form3.h"
 #include "lists/Form4.h"
 #include "main_window/Form1.h"
+#include "main_window/StatusBar.h"
 #include "support/FakeWebView.h"
 #include "support/TestMain.h"
 #include "support/WorkingFolder.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QComboBox>
 #include <QLabel>
 #include <QMenu>
@@ -90,6 +92,7 @@ private slots:
     void everyControlHasASpokenName_data();
     void everyControlHasASpokenName();
     void everyMenuCommandIsReachableFromTheKeyboard();
+    void theStatusBarIsFoundAsOneWithItsPanels();
 
 private:
     std::unique_ptr<WorkingFolder> m_folder;
@@ -174,6 +177,29 @@ void AccessibilityTest::everyMenuCommandIsReachableFromTheKeyboard()
     commands.sort();
     reached.sort();
     QCOMPARE(reached, commands);
+}
+
+// A screen reader's "read the status bar" looks for the role, then reads the panels in it.
+void AccessibilityTest::theStatusBarIsFoundAsOneWithItsPanels()
+{
+    m_window->StatusBar1->setPanelText(1, "Done");
+    QAccessibleInterface *window = QAccessible::queryAccessibleInterface(m_window);
+    QAccessibleInterface *bar = nullptr;
+    QList<QAccessibleInterface *> walk = {window};
+    while (!walk.isEmpty() && !bar) {
+        QAccessibleInterface *node = walk.takeFirst();
+        if (node->role() == QAccessible::StatusBar)
+            bar = node;
+        for (int i = 0; i < node->childCount(); ++i)
+            walk.append(node->child(i));
+    }
+    QVERIFY(bar);
+    QCOMPARE(bar->object(), m_window->StatusBar1);
+    QStringList panels;
+    for (int i = 0; i < bar->childCount(); ++i)
+        panels.append(bar->child(i)->text(QAccessible::Name));
+    QCOMPARE(panels,
+             QStringList({"Done", "Zarvo Velmora 1.0", m_window->StatusBar1->panelText(3)}));
 }
 
 ZV_TEST_MAIN(AccessibilityTest)

@@ -23,11 +23,11 @@ void whenDialogShows(std::function<void(QWidget *)> act)
 class DialogPrompterTest : public QObject {
     Q_OBJECT
 
-  private slots:
+private slots:
     void enterTakesTheSafeAnswer_data();
     void enterTakesTheSafeAnswer();
 
-  private:
+private:
     DialogPrompter m_prompter;
 };
 
@@ -40,6 +40,9 @@ void DialogPrompterTest::enterTakesTheSafeAnswer_data()
     }) << false;
     QTest::newRow("permission") << std::function([](Prompter &p) {
         return p.allow(nullptr, "site.test", "use your camera");
+    }) << false;
+    QTest::newRow("link for another program") << std::function([](Prompter &p) {
+        return p.openInOtherProgram(nullptr, "site.test", "mailto");
     }) << false;
     QTest::newRow("certificate") << std::function([](Prompter &p) {
         return p.proceedDespiteCertificateError(nullptr, "site.test", "Unknown authority", true);

@@ -14,8 +14,10 @@
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStyleOptionButton>
 #include <QTest>
 #include <QToolBar>
+#include <QToolButton>
 #include <memory>
 
 namespace {
@@ -44,6 +46,8 @@ private slots:
     void aHistoryThatCannotBeWrittenStillOpensTheWindow();
     void aSecondWindowStampsAgainAndReadsItsOwnList();
     void layoutFollowsTheClientSize();
+    void theShownWindowShowsEveryControlWhole_data();
+    void theShownWindowShowsEveryControlWhole();
 
 private:
     std::unique_ptr<FakeWebView::Install> m_fakes;
@@ -194,6 +198,82 @@ void Form1Test::layoutFollowsTheClientSize()
     QVERIFY(near(window.StatusBar1->y(), px(10290)));
     QVERIFY(near(window.Toolbar1->width(), px(12000)));
     QVERIFY(window.Command1->x() < 0);
+}
+
+void Form1Test::theShownWindowShowsEveryControlWhole_data()
+{
+    QTest::addColumn<bool>("maximised");
+    QTest::newRow("design size") << false;
+    QTest::newRow("maximised") << true;
+}
+
+// What the user sees, at any scale (CTest runs this at 1x and 2x): the toolbar's buttons, every
+// one of them, lie clear of the search row and every other control, and each caption, button
+// text and status panel shows its whole text.
+void Form1Test::theShownWindowShowsEveryControlWhole()
+{
+    QFETCH(bool, maximised);
+    QPointer<Form1> window = Form1::newLoaded();
+    window->StatusBar1->setPanelText(1, "Done");
+    if (maximised)
+        window->showMaximized();
+    else
+        window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    QTRY_COMPARE(window->isMaximized(), maximised);
+    QWidget *client = window->centralWidget();
+    // Where a control shows, in the client area; empty for one parked outside it.
+    const auto shown = [client](const QWidget *control) {
+        return QRect(control->mapTo(client, QPoint()), control->size()) & client->rect();
+    };
+
+    const QList<QToolButton *> buttons = window->Toolbar1->findChildren<QToolButton *>();
+    QStringList keys;
+    for (QToolButton *button : buttons) {
+        if (!button->defaultAction() || button->defaultAction()->objectName().isEmpty())
+            continue; // the toolbar's own extension button
+        keys.append(button->objectName());
+        QVERIFY2(button->isVisible(), qPrintable(button->objectName()));
+        QCOMPARE(shown(button).size(), button->size());
+        for (QWidget *control : client->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+            if (control == window->Toolbar1 || !control->isVisible())
+                continue;
+            QVERIFY2(!shown(button).intersects(shown(control)),
+                     qPrintable(button->objectName() + " under " + control->objectName()));
+        }
+    }
+    QCOMPARE(keys.size(), 11);
+
+    int texts = 0;
+    for (QLabel *label : client->findChildren<QLabel *>()) {
+        if (!label->isVisible() || label->text().isEmpty() || shown(label).isEmpty())
+            continue;
+        const QRect room = label->contentsRect().marginsRemoved(
+            QMargins(label->margin(), label->margin(), label->margin(), label->margin()));
+        const QFontMetrics metrics = label->fontMetrics();
+        QVERIFY2(metrics.horizontalAdvance(label->text()) <= room.width() &&
+                     metrics.height() <= room.height(),
+                 qPrintable(label->objectName() + ": " + label->text()));
+        ++texts;
+    }
+    for (QPushButton *button : client->findChildren<QPushButton *>()) {
+        if (!button->isVisible() || shown(button).isEmpty())
+            continue; // GO is parked outside the window
+        QStyleOptionButton option;
+        option.initFrom(button);
+        option.text = button->text();
+        const QRect room =
+            button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
+        const QFontMetrics metrics = button->fontMetrics();
+        QVERIFY2(metrics.horizontalAdvance(button->text()) <= room.width() &&
+                     metrics.height() <= room.height(),
+                 qPrintable(button->objectName()));
+        ++texts;
+    }
+    QCOMPARE(texts, 5); // Label1, the three panels and Search
+    // Panel 1 takes the rest, never less than its minimum.
+    const QWidget *panel1 = window->StatusBar1->findChild<QLabel *>("Panel1");
+    QVERIFY(panel1->width() >= Twips::toPixels(900, Twips::dpiOf(window)));
 }
 
 ZV_TEST_MAIN(Form1Test)

@@ -1,3 +1,4 @@
+#include "about/Form2.h"
 #include "app/Shutdown.h"
 #include "app/Twips.h"
 #include "lists/Form3.h"
@@ -7,14 +8,18 @@
 #include "main_window/Form1.h"
 #include "support/FakeWebView.h"
 #include "support/TestMain.h"
+#include "support/Windows.h"
 #include "support/WorkingFolder.h"
+#include "webview/OptionsWindow.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
+#include <QToolBar>
 #include <memory>
 
 namespace {
@@ -85,6 +90,8 @@ private slots:
     void filesThatCannotBeWrittenAreLeftAsTheyWere();
     void actsOnTheOldestMainWindowStillOpen_data();
     void actsOnTheOldestMainWindowStillOpen();
+    void secondaryWindowsOpenCentredOnTheirMainWindow_data();
+    void secondaryWindowsOpenCentredOnTheirMainWindow();
 
 private:
     std::unique_ptr<FakeWebView::Install> m_fakes;
@@ -347,6 +354,48 @@ void ListWindowsTest::actsOnTheOldestMainWindowStillOpen()
     QCOMPARE(callsAfterLoad(acting), QStringList{"Navigate http://h/"});
     QVERIFY(acting->isVisible());
     QVERIFY(closed < 3 || acting->windowState() & Qt::WindowMaximized);
+}
+
+void ListWindowsTest::secondaryWindowsOpenCentredOnTheirMainWindow_data()
+{
+    QTest::addColumn<QString>("which");
+    for (const char *which : {"Favorites", "History", "About", "Options"})
+        QTest::newRow(which) << which;
+}
+
+void ListWindowsTest::secondaryWindowsOpenCentredOnTheirMainWindow()
+{
+    QFETCH(QString, which);
+    shownMainWindow(); // the start-up window, at its own place
+    // A second main window away from the screen's centre and corner: the window opens over the
+    // one it was opened from.
+    Form1 *opener = Form1::newLoaded();
+    opener->setGeometry(200, 150, 500, 400);
+    opener->show();
+    QVERIFY(QTest::qWaitForWindowExposed(opener));
+    QWidget *shown = nullptr;
+    if (which == "About") {
+        opener->mnuaboutss_Click();
+        shown = shownWindows<Form2>().value(0);
+    } else if (which == "Options") {
+        opener->mnuinternetoptions_Click();
+        shown = shownWindows<OptionsWindow>().value(0);
+    } else {
+        for (QAction *button : opener->Toolbar1->actions()) {
+            if (button->objectName() == which)
+                button->trigger();
+        }
+        shown = which == "Favorites" ? static_cast<QWidget *>(Form3::shared()) : Form4::shared();
+    }
+    QVERIFY(shown && shown->isVisible());
+    QVERIFY(QTest::qWaitForWindowExposed(shown));
+    const QPoint offCentre = shown->frameGeometry().center() - opener->frameGeometry().center();
+    // Within the frame the window system adds once the window shows.
+    QVERIFY2(qAbs(offCentre.x()) <= 4 && qAbs(offCentre.y()) <= 4,
+             qPrintable(QString("%1,%2").arg(offCentre.x()).arg(offCentre.y())));
+    QVERIFY(!shown->windowIcon().isNull());
+    // Still without an owner: it outlives the window it was opened from.
+    QVERIFY(!shown->parentWidget());
 }
 
 ZV_TEST_MAIN(ListWindowsTest)
