@@ -35,7 +35,7 @@ QString stored(const QString &key)
 class OptionsWindowTest : public QObject {
     Q_OBJECT
 
-  private slots:
+private slots:
     void initTestCase();
     void cleanup();
 
@@ -45,7 +45,7 @@ class OptionsWindowTest : public QObject {
     void aFileThatCannotBeWrittenKeepsTheWindowOpen();
     void applyReachesPagesAlreadyOpen();
 
-  private:
+private:
     static bool completes(EngineWebView &view, const std::function<void()> &action);
 
     LoopbackServer m_server;
