@@ -260,10 +260,13 @@ void EngineWebView::handleLoadingChanged(const QWebEngineLoadingInfo &loading)
         return;
     m_showsLink = false;
     const bool stoppedByUser = std::exchange(m_stopped, false);
-    // A navigation that the engine broke off without a page of its own (it became a download,
-    // went to another program, or the server answered 204 No Content) leaves the page shown as
-    // it was: no document completed. Only the user's Stop still completes the page as it stands.
-    if (loading.status() == QWebEngineLoadingInfo::LoadStoppedStatus && !stoppedByUser) {
+    // A navigation that the engine broke off before a page of its own took the place of the one
+    // shown (it became a download, went to another program, or the server answered 204 No
+    // Content) leaves that page as it was: no document completed. A page that took its place and
+    // then stopped loading (the user's Stop, or its own script's) is a document as it stands.
+    const bool tookThePlace = loading.url() == m_view->url();
+    if (loading.status() == QWebEngineLoadingInfo::LoadStoppedStatus && !stoppedByUser &&
+        !tookThePlace) {
         // A download tells its own progress in the status bar, a clicked link for another
         // program what became of it.
         if (m_downloading || m_externalLinks->isAsking(loading.url()))

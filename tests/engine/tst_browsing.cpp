@@ -64,6 +64,7 @@ private slots:
     void aLinkThatShowsNoPageLeavesThePageAsItWas_data();
     void aLinkThatShowsNoPageLeavesThePageAsItWas();
     void aLinkForAnotherProgramGoesThereOnlyWhenClickedAndAllowed();
+    void aPageThatStopsItsOwnLoadStillCompletes();
     void anAddressBeyondLatinIsKeptEncodedAndLeadsBack();
 
 public slots:
@@ -97,6 +98,7 @@ void BrowsingTest::initTestCase()
     m_server.serveHtml("/mail-by-script",
                        "<title>Script</title><script>location.href = 'mailto:x@example.invalid'"
                        "</script>");
+    m_server.serveHtml("/stopper", "<title>Stopper</title><script>window.stop()</script>");
     m_server.serveHtml(IdnPage, "<title>Caf\xC3\xA9</title>");
     // The IDN host reaches the loopback server as its proxy (addresses on 127.0.0.1 go there
     // directly); set before the engine starts, in this test's process only.
@@ -309,6 +311,17 @@ void BrowsingTest::aLinkForAnotherProgramGoesThereOnlyWhenClickedAndAllowed()
     QTRY_COMPARE_WITH_TIMEOUT(m_mailOpened.size(), 2, 20000);
     QCOMPARE(prompter.asked.size(), 1);
     m_mailOpened.clear();
+}
+
+// Stopped, but in place: the page shows, so it is recorded and named in the caption.
+void BrowsingTest::aPageThatStopsItsOwnLoadStillCompletes()
+{
+    Form1 *window = Form1::newLoaded();
+    window->show();
+    window->WebBrowser1->Navigate(m_server.url("/stopper").toString());
+    QTRY_COMPARE_WITH_TIMEOUT(window->windowTitle(), QString("Zarvo Velmora 1.0 - Stopper"), 20000);
+    QCOMPARE(ListFile::ReadLines("History.DAT").entries.last(),
+             m_server.url("/stopper").toString());
 }
 
 // The list files hold Windows-1252: an address is kept in its encoded, plain ASCII form, which
