@@ -4,6 +4,7 @@
 
 class PagePrinter;
 class CrashRecovery;
+class FindBar;
 class QWebEngineNewWindowRequest;
 class QWebEngineView;
 
@@ -20,11 +21,14 @@ public:
     void GoForward() override;
     void Stop() override;
     void Refresh() override;
+    void Refresh2(int Level) override;
     void GoSearch() override;
     void Navigate(const QString &url) override;
     void Navigate2(const QString &url) override;
     void ExecWB(int cmdID, int cmdexecopt, const QVariant &in = {},
                 QVariant *out = nullptr) override;
+    bool Busy() const override;
+    void ShowDevTools() override;
 
     QString LocationURL() const override;
     QString LocationName() const override;
@@ -33,10 +37,13 @@ public:
 
     QWebEngineView *engineView() const { return m_view; }
     PagePrinter *printer() const { return m_printer; }
+    FindBar *findBar() const { return m_findBar; }
 
 private:
     void open(const QString &text);
     void setTextSize(const QVariant &level);
+    int textSize() const;
+    void connectPageMenu();
     void showProperties();
     void handleLinkHovered(const QString &url);
     void handleLoadStarted();
@@ -47,6 +54,7 @@ private:
     QWebEngineView *m_view;
     PagePrinter *m_printer;
     CrashRecovery *m_crashRecovery;
+    FindBar *m_findBar;
     // Whether the status text is a hovered link's address.
     bool m_showsLink = false;
 };

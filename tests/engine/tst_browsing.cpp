@@ -1,3 +1,4 @@
+#include "about/Form2.h"
 #include "app/Shutdown.h"
 #include "lists/ListFile.h"
 #include "main_window/Form1.h"
@@ -13,11 +14,22 @@
 #include <QTest>
 #include <QWebEngineView>
 #include <memory>
+#include <optional>
 
 namespace {
 QList<Form1 *> mainWindows()
 {
     return shownWindows<Form1>();
+}
+
+// Runs the script in the page and waits for its answer.
+QVariant evaluate(Form1 *window, const QString &script)
+{
+    auto *engine = static_cast<EngineWebView *>(window->WebBrowser1)->engineView();
+    const auto value = std::make_shared<std::optional<QVariant>>();
+    engine->page()->runJavaScript(script, [value](const QVariant &v) { *value = v; });
+    QTest::qWaitFor([&] { return value->has_value(); }, 10000);
+    return value->value_or(QVariant());
 }
 } // namespace
 
@@ -34,6 +46,7 @@ private slots:
     void aClickThatOpensAWindowGetsANewMainWindow();
     void aScriptAloneOpensNoWindow();
     void tabGoesFromTheToolbarThroughThePageToTheAddressBox();
+    void ctrlAInAPageFieldSelectsItsTextElsewhereItOpensAbout();
 
 private:
     LoopbackServer m_server;
@@ -49,6 +62,8 @@ void BrowsingTest::initTestCase()
                        "<title>Opener</title><button id=b style='position:fixed;inset:0' "
                        "onclick=\"window.open('/popup')\">open</button>");
     m_server.serveHtml("/popup", "<title>Popup</title><p>Popup</p>");
+    m_server.serveHtml("/field", "<title>Field</title><input id=f value='hello world'>"
+                                 "<p>Some text</p>");
     m_server.serveHtml("/flood", "<title>Flood</title><script>for (let i = 0; i < 30; ++i) "
                                  "window.open('/flooded' + i);</script>");
 }
@@ -155,6 +170,41 @@ void BrowsingTest::tabGoesFromTheToolbarThroughThePageToTheAddressBox()
     QTRY_VERIFY(inPage());
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
     QTRY_COMPARE(QApplication::focusWidget(), add);
+}
+
+void BrowsingTest::ctrlAInAPageFieldSelectsItsTextElsewhereItOpensAbout()
+{
+    Form1 *window = Form1::newLoaded();
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    QApplication::setActiveWindow(window);
+    window->WebBrowser1->Navigate(m_server.url("/field").toString());
+    QTRY_COMPARE_WITH_TIMEOUT(window->windowTitle(), QString("Zarvo Velmora 1.0 - Field"), 20000);
+    window->WebBrowser1->setFocus();
+    QTRY_VERIFY(window->WebBrowser1->isAncestorOf(QApplication::focusWidget()));
+    // The engine tells the widget that an editable field has the focus a little later.
+    const auto inField = [] {
+        return QApplication::focusWidget()->inputMethodQuery(Qt::ImEnabled).toBool();
+    };
+    evaluate(window, "document.getElementById('f').focus()");
+    QTRY_VERIFY(inField());
+
+    QTest::keySequence(QApplication::focusWidget(), QKeySequence("Ctrl+A"));
+    QTRY_COMPARE(evaluate(window, "var f = document.getElementById('f');"
+                                  "f.selectionStart + ',' + f.selectionEnd")
+                     .toString(),
+                 QString("0,11"));
+    QCOMPARE(shownWindows<Form2>().size(), 0);
+    QTest::keySequence(QApplication::focusWidget(), QKeySequence("Ctrl+X"));
+    QTRY_COMPARE(evaluate(window, "document.getElementById('f').value").toString(), QString());
+    QCOMPARE(shownWindows<Form2>().size(), 0);
+
+    // Out of the field, the key is the menu's again.
+    evaluate(window, "document.activeElement.blur()");
+    QTRY_VERIFY(!inField());
+    QTest::keySequence(QApplication::focusWidget(), QKeySequence("Ctrl+A"));
+    QTRY_COMPARE(shownWindows<Form2>().size(), 1);
+    shownWindows<Form2>().first()->close();
 }
 
 ZV_TEST_MAIN(BrowsingTest)
