@@ -147,7 +147,10 @@ void DownloadsWindow::add(QWebEngineDownloadRequest *download)
             return;
         showProgress(bar, guarded);
         item->setText(SizeColumn, sizeOf(guarded));
-        const bool finished = guarded->isFinished();
+        // A broken download has ended for the user, though the engine may still try it again
+        // (as a new request, which takes over this row).
+        const bool finished = guarded->isFinished() ||
+                              guarded->state() == QWebEngineDownloadRequest::DownloadInterrupted;
         const bool saved = guarded->state() == QWebEngineDownloadRequest::DownloadCompleted;
         item->setData(NameColumn, FinishedRole, finished);
         item->setData(NameColumn, SavedRole, saved);

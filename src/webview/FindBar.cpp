@@ -60,7 +60,12 @@ FindBar::FindBar(QWebEngineView *view, QWidget *parent)
     connect(m_next, &QToolButton::clicked, this, &FindBar::findNext);
     connect(m_previous, &QToolButton::clicked, this, &FindBar::findPrevious);
     connect(m_close, &QToolButton::clicked, this, &FindBar::dismiss);
-    connect(m_matchCase, &QCheckBox::toggled, this, [this] { find(false); });
+    connect(m_matchCase, &QCheckBox::toggled, this, [this] {
+        // The engine goes on with a search of the same text as it began it, case and all;
+        // ending it makes the next one new.
+        m_view->findText(QString());
+        find(false);
+    });
     m_text->installEventFilter(this);
     parent->installEventFilter(this);
 

@@ -230,6 +230,7 @@ void DownloadsTest::brokenDownloadIsReportedAsFailed()
     QCOMPARE(download(server.url("/big"), "Download of"),
              QString("Download of big.bin failed: The transfer broke off."));
     QCOMPARE(lastRow<QProgressBar>("Progress")->text(), QString("Failed: The transfer broke off."));
+    QVERIFY(!lastRow<QPushButton>("Cancel")->isEnabled());
     QCOMPARE(DownloadsWindow::shared()->List1->topLevelItemCount(), rows + 1);
     QCOMPARE(m_prompter->asked.size(), 1);
     QTRY_COMPARE(QDir(m_folder->path()).entryList(QDir::Files), QStringList());
@@ -248,9 +249,9 @@ void DownloadsTest::theWindowOpensOverItsMainWindowAndOpensTheFile()
     // A download opens the window, centred on the window of the page that started it.
     QVERIFY(download(m_server.url("/report"), "Saved").startsWith("Saved"));
     QVERIFY(window->isVisible());
-    QVERIFY(
-        (window->frameGeometry().center() - m_view->frameGeometry().center()).manhattanLength() <=
-        2);
+    // Within the frame's size, which is unknown before the window first shows.
+    const QPoint off = window->frameGeometry().center() - m_view->frameGeometry().center();
+    QVERIFY2(off.manhattanLength() <= 8, qPrintable(QString("%1,%2").arg(off.x()).arg(off.y())));
     QVERIFY(!window->windowIcon().isNull());
     QTreeWidget *list = window->List1;
     QTreeWidgetItem *row = list->topLevelItem(list->topLevelItemCount() - 1);
@@ -262,8 +263,11 @@ void DownloadsTest::theWindowOpensOverItsMainWindowAndOpensTheFile()
     QVERIFY(lastRow<QPushButton>("Open")->isVisible());
     lastRow<QPushButton>("Open")->click();
     lastRow<QPushButton>("ShowInFolder")->click();
-    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {},
-                       list->visualItemRect(row).topLeft() + QPoint(10, 5));
+    const QPoint onName = list->visualItemRect(row).topLeft() + QPoint(60, 5);
+    QCOMPARE(list->itemAt(onName), row);
+    // Through the window, as the desktop delivers it: a tree view takes a double-click only so.
+    QTest::mouseDClick(window->windowHandle(), Qt::LeftButton, {},
+                       list->viewport()->mapTo(window, onName));
     QCOMPARE(opener.opened, QStringList({file, m_folder->path(), file}));
 
     // A page saved with Save As is listed, but opens no window.
