@@ -79,7 +79,7 @@ QAction *itemOf(QMenu *menu, const QString &text)
 class PageCommandsTest : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void initTestCase();
     void init();
     void cleanup();
@@ -92,7 +92,7 @@ private slots:
     void findInPage();
     void thePageMenuFitsAWindowWithoutTabs();
 
-private:
+  private:
     bool load(const QString &address);
     bool loadPage() { return load(m_server.url("/page").toString()); }
     void exec(int command, const QVariant &in = {})

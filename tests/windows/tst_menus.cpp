@@ -59,7 +59,7 @@ void describe(const QList<QAction *> &actions, int level, QStringList &rows)
 class MenusTest : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void init();
     void cleanup();
 
@@ -82,7 +82,7 @@ private slots:
     void editingKeysStayInAFocusedBox();
     void pageMenuCommandsActOnTheWindow();
 
-private:
+  private:
     // A fake xdg-open first on PATH: each start appends "argc|arg|arg..." to a log.
     void installFakeEditor();
     QStringList editorRuns() const;
