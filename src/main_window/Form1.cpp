@@ -305,9 +305,9 @@ void Form1::WebBrowser1_NewWindow2(QObject **ppDisp, bool *Cancel)
 
 void Form1::WebBrowser1_DocumentComplete()
 {
+    updateStopKey();
     // A history line that cannot be written is lost quietly: the page still shows and the
     // address box and caption still follow it.
-    updateStopKey();
     ListFile::AppendLine(Product::HistoryFile, WebBrowser1->LocationURL());
     Text1->setEditText(WebBrowser1->LocationURL());
     setWindowTitle(Product::Name + QStringLiteral(" - ") + WebBrowser1->LocationName());
