@@ -351,6 +351,9 @@ void PageCommandsTest::thePageMenuFitsAWindowWithoutTabs()
              qPrintable(items.join('|')));
     for (const char *added : {"Add Link to Favorites", "View Source", "Inspect"})
         QVERIFY2(items.contains(added), qPrintable(items.join('|')));
+    // The program's own source and tools in place of the engine's: each once.
+    QVERIFY2(items.filter("source", Qt::CaseInsensitive).size() == 1, qPrintable(items.join('|')));
+    QVERIFY2(items.filter("inspect", Qt::CaseInsensitive).size() == 1, qPrintable(items.join('|')));
     QVERIFY2(items.filter("Search for").isEmpty(), qPrintable(items.join('|')));
     QSignalSpy favorite(m_view, &WebView::AddFavoriteRequested);
     itemOf(menu, "Add Link to Favorites")->trigger();
