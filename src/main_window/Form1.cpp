@@ -23,6 +23,7 @@
 #include <QDir>
 #include <QEvent>
 #include <QFile>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -34,6 +35,7 @@
 #include <QShortcut>
 #include <QTimer>
 #include <QToolBar>
+#include <algorithm>
 
 namespace {
 
@@ -78,6 +80,7 @@ Form1::Form1(QWidget *parent) : QMainWindow(parent)
     });
     connectEvents();
     createMenus();
+    createShortcuts();
     client->installEventFilter(this);
 
     // The restored window: the design client size at a fixed place on the screen. The client
@@ -200,6 +203,9 @@ void Form1::connectEvents()
         connect(box, &QLineEdit::returnPressed, Command1, &QPushButton::click);
     Command2->setAutoDefault(true);
     Text2->installEventFilter(this);
+    // The box takes the focus, its line edit the clicks.
+    Text1->installEventFilter(this);
+    Text1->lineEdit()->installEventFilter(this);
 
     connect(WebBrowser1, &WebView::StatusTextChange, this, &Form1::WebBrowser1_StatusTextChange);
     connect(WebBrowser1, &WebView::ProgressChange, this, &Form1::WebBrowser1_ProgressChange);
@@ -207,6 +213,11 @@ void Form1::connectEvents()
     connect(WebBrowser1, &WebView::NewWindow2, this, &Form1::WebBrowser1_NewWindow2,
             Qt::DirectConnection);
     connect(WebBrowser1, &WebView::DocumentComplete, this, &Form1::WebBrowser1_DocumentComplete);
+    connect(WebBrowser1, &WebView::AddFavoriteRequested, this,
+            &Form1::WebBrowser1_AddFavoriteRequested);
+    connect(WebBrowser1, &WebView::SearchRequested, this, &Form1::WebBrowser1_SearchRequested);
+    connect(WebBrowser1, &WebView::ViewSourceRequested, this,
+            &Form1::WebBrowser1_ViewSourceRequested);
 }
 
 Form1 *Form1::newLoaded()
@@ -264,12 +275,14 @@ void Form1::Text2_GotFocus()
 
 void Form1::WebBrowser1_StatusTextChange(const QString &Text)
 {
+    updateStopKey();
     holdStatusPainting();
     StatusBar1->setPanelText(1, Text);
 }
 
 void Form1::WebBrowser1_ProgressChange(int Progress, int ProgressMax)
 {
+    updateStopKey();
     holdStatusPainting();
     // The bar takes a maximum above its minimum of 0 and a value within its range; anything
     // else is refused quietly and the old value stays.
@@ -294,11 +307,32 @@ void Form1::WebBrowser1_NewWindow2(QObject **ppDisp, bool *Cancel)
 
 void Form1::WebBrowser1_DocumentComplete()
 {
+    updateStopKey();
     // A history line that cannot be written is lost quietly: the page still shows and the
     // address box and caption still follow it.
     ListFile::AppendLine(Product::HistoryFile, WebBrowser1->LocationURL());
     Text1->setEditText(WebBrowser1->LocationURL());
     setWindowTitle(Product::Name + QStringLiteral(" - ") + WebBrowser1->LocationName());
+}
+
+void Form1::WebBrowser1_AddFavoriteRequested(const QString &URL)
+{
+    // As Add stores it, but the user already sees what was chosen: no message. A failure ends
+    // it quietly.
+    ListFile::AppendLine(Product::FavoritesFile, URL);
+}
+
+void Form1::WebBrowser1_SearchRequested(const QString &Text)
+{
+    // The address the Search button builds for the Web category.
+    if (const std::optional<QString> url =
+            SearchAddress::forSearch(SearchAddress::Categories.front().name, Text))
+        WebBrowser1->Navigate(*url);
+}
+
+void Form1::WebBrowser1_ViewSourceRequested()
+{
+    mnuviewsource_Click();
 }
 
 void Form1::Toolbar1_ButtonClick(QAction *Button)
@@ -352,7 +386,82 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
         Form_Resize();
     else if (watched == Text2 && event->type() == QEvent::FocusIn)
         Text2_GotFocus();
+
+    // A click that focuses the address box selects all of it, as Ctrl+L does; the press itself
+    // would place the cursor, so the selection waits for the release.
+    if (watched == Text1 || watched == Text1->lineEdit()) {
+        if (event->type() == QEvent::FocusIn &&
+            static_cast<QFocusEvent *>(event)->reason() == Qt::MouseFocusReason)
+            m_selectAddressOnRelease = true;
+        else if (event->type() == QEvent::MouseButtonRelease && m_selectAddressOnRelease) {
+            m_selectAddressOnRelease = false;
+            // A drag that selected part of the text keeps that part.
+            if (!Text1->lineEdit()->hasSelectedText())
+                QTimer::singleShot(0, Text1->lineEdit(), &QLineEdit::selectAll);
+        } else if (event->type() == QEvent::FocusOut)
+            m_selectAddressOnRelease = false;
+    }
     return QMainWindow::eventFilter(watched, event);
+}
+
+void Form1::createShortcuts()
+{
+    // None of these is a menu accelerator; each does what its button or menu item does, on this
+    // window's own view.
+    addShortcut(Qt::CTRL | Qt::Key_L, [this] { focusAddress(); });
+    addShortcut(Qt::ALT | Qt::Key_D, [this] { focusAddress(); });
+    addShortcut(Qt::ALT | Qt::Key_Left, [this] { mnuback_Click(); });
+    addShortcut(Qt::ALT | Qt::Key_Right, [this] { mnuforward_Click(); });
+    addShortcut(Qt::ALT | Qt::Key_Home, [this] { mnuhomepage_Click(); });
+    addShortcut(Qt::CTRL | Qt::Key_R, [this] { mnurefresh_Click(); });
+    addShortcut(Qt::CTRL | Qt::SHIFT | Qt::Key_R,
+                [this] { WebBrowser1->Refresh2(WebView::REFRESH_COMPLETELY); });
+    addShortcut(Qt::CTRL | Qt::Key_N, [this] { mnunew_Click(); });
+    addShortcut(Qt::CTRL | Qt::Key_W, [this] { mnuexit_Click(); });
+    // Ctrl and the plus key, with or without Shift on keyboards where plus shares the = key.
+    addShortcut(Qt::CTRL | Qt::Key_Plus, [this] { stepTextSize(+1); });
+    addShortcut(Qt::CTRL | Qt::Key_Equal, [this] { stepTextSize(+1); });
+    addShortcut(Qt::CTRL | Qt::Key_Minus, [this] { stepTextSize(-1); });
+    addShortcut(Qt::CTRL | Qt::Key_0, [this] { mnumedium_Click(); });
+    addShortcut(Qt::CTRL | Qt::Key_D, [this] { addToFavorites(); });
+    addShortcut(Qt::CTRL | Qt::Key_F, [this] {
+        WebBrowser1->ExecWB(WebView::OLECMDID_FIND, WebView::OLECMDEXECOPT_DODEFAULT);
+    });
+    addShortcut(Qt::CTRL | Qt::SHIFT | Qt::Key_I, [this] { WebBrowser1->ShowDevTools(); });
+    m_stopKey = addShortcut(Qt::Key_Escape, [this] {
+        mnustop_Click();
+        updateStopKey();
+    });
+    updateStopKey();
+}
+
+QShortcut *Form1::addShortcut(const QKeySequence &key, const std::function<void()> &command)
+{
+    auto *shortcut = new QShortcut(key, this);
+    connect(shortcut, &QShortcut::activated, this, command);
+    return shortcut;
+}
+
+void Form1::focusAddress()
+{
+    Text1->setFocus(Qt::ShortcutFocusReason);
+    Text1->lineEdit()->selectAll();
+}
+
+void Form1::stepTextSize(int step)
+{
+    QVariant level(qint32(2));
+    WebBrowser1->ExecWB(WebView::OLECMDID_ZOOM, WebView::OLECMDEXECOPT_DONTPROMPTUSER, {}, &level);
+    const int current = level.toInt();
+    const int next = std::clamp(current + step, 0, 4);
+    if (next != current)
+        setTextSize(next);
+}
+
+void Form1::updateStopKey()
+{
+    if (m_stopKey)
+        m_stopKey->setEnabled(WebBrowser1->Busy());
 }
 
 void Form1::holdStatusPainting()

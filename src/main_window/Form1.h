@@ -4,6 +4,7 @@
 #include "main_window/ImageList.h"
 
 #include <QMainWindow>
+#include <functional>
 
 class QAction;
 class QComboBox;
@@ -13,6 +14,7 @@ class QLineEdit;
 class QMenu;
 class QProgressBar;
 class QPushButton;
+class QShortcut;
 class QTimer;
 class QToolBar;
 class StatusBar;
@@ -43,6 +45,11 @@ public:
     void WebBrowser1_ProgressChange(int Progress, int ProgressMax);
     void WebBrowser1_NewWindow2(QObject **ppDisp, bool *Cancel);
     void WebBrowser1_DocumentComplete();
+    // The page's context menu: the link as a favourite (no message), a web search for the
+    // selection, the page's source as View Source shows it.
+    void WebBrowser1_AddFavoriteRequested(const QString &URL);
+    void WebBrowser1_SearchRequested(const QString &Text);
+    void WebBrowser1_ViewSourceRequested();
     // Dispatches on the clicked button's key, exactly and case-sensitively.
     void Toolbar1_ButtonClick(QAction *Button);
 
@@ -103,6 +110,15 @@ private:
     void addItem(QMenu *menu, const char *name, const QString &caption, const QKeySequence &key,
                  void (Form1::*Click)());
     void addSeparator(QMenu *menu, const char *name);
+    // The keys people reach for in any browser, beside the menu's own accelerators.
+    void createShortcuts();
+    QShortcut *addShortcut(const QKeySequence &key, const std::function<void()> &command);
+    // The address box focused with its whole text selected, ready to type over.
+    void focusAddress();
+    // One Text Size level up or down from the view's current one, within Smallest..Largest.
+    void stepTextSize(int step);
+    // Esc stops a load; while nothing loads, the key stays with the page.
+    void updateStopKey();
     void setTextSize(int level);
     void applyLayout();
     // Holds back the painting of the status bar and the progress bar for a moment.
@@ -110,4 +126,7 @@ private:
 
     Form1Layout m_layout;
     QTimer *m_statusPainting;
+    QShortcut *m_stopKey = nullptr;
+    // A click gave the address box the focus: its release selects the whole text.
+    bool m_selectAddressOnRelease = false;
 };

@@ -101,24 +101,37 @@ void DownloadManager::follow(QWebEngineDownloadRequest *download, bool announce)
     const QString name = download->downloadFileName();
     const QString path = QDir(download->downloadDirectory()).filePath(name);
     DownloadsWindow::shared()->add(download);
+    // A page the user saved with Save As is no download to watch: it is listed, not shown.
+    if (announce && !download->isSavePageDownload())
+        showDownloads(page);
     if (announce)
-        emit statusText(page, tr("Downloading %1...").arg(name));
+        emit statusText(page, tr("Downloading %1\u2026").arg(name));
     connect(download, &QWebEngineDownloadRequest::stateChanged, this,
             [this, page, download, name, path](QWebEngineDownloadRequest::DownloadState state) {
                 switch (state) {
                 case QWebEngineDownloadRequest::DownloadCompleted:
-                    emit statusText(
-                        page, tr("Download complete: %1").arg(QDir::toNativeSeparators(path)));
+                    emit statusText(page, tr("Saved %1 to %2").arg(name, folderOf(path)));
                     break;
                 case QWebEngineDownloadRequest::DownloadCancelled:
                     emit statusText(page, tr("Download cancelled: %1").arg(name));
                     break;
                 case QWebEngineDownloadRequest::DownloadInterrupted:
                     emit statusText(page,
-                                    tr("Download failed: %1 (%2)").arg(name, failure(download)));
+                                    tr("Download of %1 failed: %2").arg(name, failure(download)));
                     break;
                 default:
                     break;
                 }
             });
+}
+
+void DownloadManager::showDownloads(QWebEnginePage *page)
+{
+    const QWidget *view = page ? QWebEngineView::forPage(page) : nullptr;
+    DownloadsWindow::shared()->open(view ? view->window() : nullptr);
+}
+
+QString DownloadManager::folderOf(const QString &path)
+{
+    return QDir::toNativeSeparators(QFileInfo(path).absolutePath());
 }

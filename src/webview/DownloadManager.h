@@ -35,6 +35,10 @@ class DownloadManager : public QObject {
     static QString target(const QString &fileName, QWidget *parent);
     // Into the downloads list and the status text; a retried download is not announced again.
     void follow(QWebEngineDownloadRequest *download, bool announce);
+    // The downloads window, over the main window of the page that started the download.
+    static void showDownloads(QWebEnginePage *page);
+    // The folder a saved file lies in, as the user writes it.
+    static QString folderOf(const QString &path);
 
     // Where each download of this run went, by the engine's id for it.
     QHash<quint32, QString> m_placed;

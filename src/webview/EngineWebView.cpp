@@ -3,10 +3,13 @@
 #include "webview/BrowserProfile.h"
 #include "webview/CertificateHandler.h"
 #include "webview/CrashRecovery.h"
+#include "webview/DevToolsWindow.h"
 #include "webview/DownloadManager.h"
 #include "webview/ExternalLinkHandler.h"
+#include "webview/FindBar.h"
 #include "webview/FullScreenHandler.h"
 #include "webview/LoginHandler.h"
+#include "webview/PageContextMenu.h"
 #include "webview/PagePrinter.h"
 #include "webview/PagePropertiesDialog.h"
 #include "webview/PageSaver.h"
@@ -25,6 +28,7 @@
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineView>
+#include <cmath>
 #include <iterator>
 #include <utility>
 
@@ -74,6 +78,22 @@ EngineWebView::EngineWebView(QWidget *parent)
                 if (from == m_view->page())
                     emit StatusTextChange(text);
             });
+    m_findBar = new FindBar(m_view, this);
+    connect(m_findBar, &FindBar::statusText, this, &WebView::StatusTextChange);
+    connectPageMenu();
+}
+
+void EngineWebView::connectPageMenu()
+{
+    auto *menu = new PageContextMenu(m_view);
+    connect(menu, &PageContextMenu::addFavorite, this, &WebView::AddFavoriteRequested);
+    connect(menu, &PageContextMenu::search, this, &WebView::SearchRequested);
+    connect(menu, &PageContextMenu::viewSource, this, &WebView::ViewSourceRequested);
+    connect(menu, &PageContextMenu::inspect, this, [this] {
+        // The element under the menu: the tools must be attached before the engine is asked.
+        ShowDevTools();
+        m_view->triggerPageAction(QWebEnginePage::InspectElement);
+    });
 }
 
 void EngineWebView::GoHome()
@@ -103,6 +123,26 @@ void EngineWebView::Refresh()
         m_view->reload();
 }
 
+void EngineWebView::Refresh2(int Level)
+{
+    if (m_crashRecovery->reload())
+        return;
+    if (Level == REFRESH_COMPLETELY)
+        m_view->triggerPageAction(QWebEnginePage::ReloadAndBypassCache);
+    else
+        m_view->reload();
+}
+
+bool EngineWebView::Busy() const
+{
+    return m_view->page()->isLoading();
+}
+
+void EngineWebView::ShowDevTools()
+{
+    DevToolsWindow::showFor(m_view);
+}
+
 void EngineWebView::GoSearch()
 {
     open(WebViewSettings::searchPage());
@@ -121,7 +161,6 @@ void EngineWebView::Navigate2(const QString &url)
 void EngineWebView::ExecWB(int cmdID, int cmdexecopt, const QVariant &in, QVariant *out)
 {
     Q_UNUSED(cmdexecopt);
-    Q_UNUSED(out);
     // Without a page, page commands change nothing and show nothing.
     const bool hasPage = !m_view->url().isEmpty();
     switch (cmdID) {
@@ -139,8 +178,13 @@ void EngineWebView::ExecWB(int cmdID, int cmdexecopt, const QVariant &in, QVaria
             showProperties();
         break;
     case OLECMDID_ZOOM:
-        if (hasPage)
+        if (!in.isValid() && out)
+            *out = textSize();
+        else if (hasPage)
             setTextSize(in);
+        break;
+    case OLECMDID_FIND:
+        m_findBar->open();
         break;
     case OLECMDID_CUT:
         m_view->triggerPageAction(QWebEnginePage::Cut);
@@ -172,6 +216,18 @@ void EngineWebView::setTextSize(const QVariant &level)
     const int index = level.toInt(&ok);
     if (ok && index >= 0 && index < int(std::size(TextSizeZoom)))
         m_view->setZoomFactor(TextSizeZoom[index]);
+}
+
+int EngineWebView::textSize() const
+{
+    // The level nearest the page's zoom, which the engine may also have changed by itself.
+    int nearest = 0;
+    for (int level = 1; level < int(std::size(TextSizeZoom)); ++level) {
+        if (std::abs(TextSizeZoom[level] - m_view->zoomFactor()) <
+            std::abs(TextSizeZoom[nearest] - m_view->zoomFactor()))
+            nearest = level;
+    }
+    return nearest;
 }
 
 void EngineWebView::showProperties()

@@ -6,6 +6,7 @@ class PagePrinter;
 class CrashRecovery;
 class ExternalLinkHandler;
 class QWebEngineLoadingInfo;
+class FindBar;
 class QWebEngineNewWindowRequest;
 class QWebEngineView;
 
@@ -22,11 +23,14 @@ public:
     void GoForward() override;
     void Stop() override;
     void Refresh() override;
+    void Refresh2(int Level) override;
     void GoSearch() override;
     void Navigate(const QString &url) override;
     void Navigate2(const QString &url) override;
     void ExecWB(int cmdID, int cmdexecopt, const QVariant &in = {},
                 QVariant *out = nullptr) override;
+    bool Busy() const override;
+    void ShowDevTools() override;
 
     QString LocationURL() const override;
     QString LocationName() const override;
@@ -35,10 +39,13 @@ public:
 
     QWebEngineView *engineView() const { return m_view; }
     PagePrinter *printer() const { return m_printer; }
+    FindBar *findBar() const { return m_findBar; }
 
 private:
     void open(const QString &text);
     void setTextSize(const QVariant &level);
+    int textSize() const;
+    void connectPageMenu();
     void showProperties();
     void handleLinkHovered(const QString &url);
     void handleLoadStarted();
@@ -50,6 +57,7 @@ private:
     PagePrinter *m_printer;
     CrashRecovery *m_crashRecovery;
     ExternalLinkHandler *m_externalLinks;
+    FindBar *m_findBar;
     // Whether the status text is a hovered link's address.
     bool m_showsLink = false;
     // What became of the load under way: the user stopped it, or it turned into a download.

@@ -24,10 +24,18 @@ public:
         OLECMDID_PASTE = 13,
         OLECMDID_SELECTALL = 17,
         OLECMDID_ZOOM = 19,
+        // Find in page: the component's own find bar.
+        OLECMDID_FIND = 32,
     };
     enum ExecOption {
         OLECMDEXECOPT_DODEFAULT = 0,
         OLECMDEXECOPT_DONTPROMPTUSER = 2,
+    };
+    // Levels of Refresh2.
+    enum RefreshLevel {
+        REFRESH_NORMAL = 0,
+        // Everything fetched anew, nothing taken from the cache.
+        REFRESH_COMPLETELY = 3,
     };
 
     // The markup of the document's root element, or nothing when there is no document.
@@ -40,12 +48,18 @@ public:
     virtual void GoForward() = 0;
     virtual void Stop() = 0;
     virtual void Refresh() = 0;
+    virtual void Refresh2(int Level) = 0;
     virtual void GoSearch() = 0;
     // The text exactly as the user typed or the caller built it; the component interprets it.
     virtual void Navigate(const QString &url) = 0;
     virtual void Navigate2(const QString &url) = 0;
+    // OLECMDID_ZOOM with no input and an output argument reads the current text size level.
     virtual void ExecWB(int cmdID, int cmdexecopt, const QVariant &in = {},
                         QVariant *out = nullptr) = 0;
+    // Whether a page is loading.
+    virtual bool Busy() const = 0;
+    // The page's developer tools, in a window of their own.
+    virtual void ShowDevTools() = 0;
 
     virtual QString LocationURL() const = 0;
     virtual QString LocationName() const = 0;
@@ -61,4 +75,8 @@ signals:
     // the new window; leaving it null refuses the window.
     void NewWindow2(QObject **ppDisp, bool *Cancel);
     void DocumentComplete(QObject *pDisp, const QString &URL);
+    // Commands of the page's context menu that belong to the window.
+    void AddFavoriteRequested(const QString &URL);
+    void SearchRequested(const QString &Text);
+    void ViewSourceRequested();
 };

@@ -1,3 +1,4 @@
+#include "about/Form2.h"
 #include "app/Shutdown.h"
 #include "lists/Form4.h"
 #include "lists/ListBox.h"
@@ -20,6 +21,7 @@
 #include <QTest>
 #include <QWebEngineView>
 #include <memory>
+#include <optional>
 
 namespace {
 QList<Form1 *> mainWindows()
@@ -45,6 +47,16 @@ void clickInPage(Form1 *window)
 const QString IdnHost = u"b\u00fccher.test"_qs;
 // The page there, as the engine asks its proxy for it.
 const QString IdnPage = "http://xn--bcher-kva.test/caf%C3%A9?q=%E2%82%AC";
+// Runs the script in the page and waits for its answer.
+QVariant evaluate(Form1 *window, const QString &script)
+{
+    auto *engine = static_cast<EngineWebView *>(window->WebBrowser1)->engineView();
+    const auto value = std::make_shared<std::optional<QVariant>>();
+    engine->page()->runJavaScript(script, [value](const QVariant &v) { *value = v; });
+    if (!QTest::qWaitFor([&] { return value->has_value(); }, 10000))
+        return {};
+    return value->value_or(QVariant());
+}
 } // namespace
 
 // Main windows on the real engine, browsing pages served on 127.0.0.1.
@@ -70,6 +82,7 @@ private slots:
 public slots:
     // Stands in for the desktop's program for mailto: links.
     void openMail(const QUrl &url) { m_mailOpened.append(url); }
+    void editingKeysStayInAPageField();
 
 private:
     // A shown main window on the link page at the path, on 127.0.0.1 or on another host.
@@ -105,6 +118,9 @@ void BrowsingTest::initTestCase()
     qputenv("QTWEBENGINE_CHROMIUM_FLAGS",
             "--proxy-server=" + m_server.url("/").authority().toLatin1());
     QDesktopServices::setUrlHandler("mailto", this, "openMail");
+    m_server.serveHtml("/field", "<title>Field</title><input id=f value='hello world'>"
+                                 "<p>Some text</p><script>var escapes = 0; addEventListener("
+                                 "'keydown', e => { if (e.key == 'Escape') ++escapes; })</script>");
     m_server.serveHtml("/flood", "<title>Flood</title><script>for (let i = 0; i < 30; ++i) "
                                  "window.open('/flooded' + i);</script>");
 }
@@ -348,6 +364,44 @@ void BrowsingTest::anAddressBeyondLatinIsKeptEncodedAndLeadsBack()
     history->List1_DblClick();
     QTRY_COMPARE_WITH_TIMEOUT(window->windowTitle(), title, 20000);
     QCOMPARE(m_server.requests().count(IdnPage), 2);
+}
+
+void BrowsingTest::editingKeysStayInAPageField()
+{
+    Form1 *window = Form1::newLoaded();
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    QApplication::setActiveWindow(window);
+    window->WebBrowser1->Navigate(m_server.url("/field").toString());
+    QTRY_COMPARE_WITH_TIMEOUT(window->windowTitle(), QString("Zarvo Velmora 1.0 - Field"), 20000);
+    window->WebBrowser1->setFocus();
+    QTRY_VERIFY(window->WebBrowser1->isAncestorOf(QApplication::focusWidget()));
+    // The engine tells the widget that an editable field has the focus a little later.
+    const auto inField = [] {
+        return QApplication::focusWidget()->inputMethodQuery(Qt::ImEnabled).toBool();
+    };
+    evaluate(window, "document.getElementById('f').focus()");
+    QTRY_VERIFY(inField());
+
+    QTest::keySequence(QApplication::focusWidget(), QKeySequence("Ctrl+A"));
+    QTRY_COMPARE(evaluate(window, "var f = document.getElementById('f');"
+                                  "f.selectionStart + ',' + f.selectionEnd")
+                     .toString(),
+                 QString("0,11"));
+    QCOMPARE(shownWindows<Form2>().size(), 0);
+    QTest::keySequence(QApplication::focusWidget(), QKeySequence("Ctrl+X"));
+    QTRY_COMPARE(evaluate(window, "document.getElementById('f').value").toString(), QString());
+    QCOMPARE(shownWindows<Form2>().size(), 0);
+    // Esc stops a load; with none under way, the page has it.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    QTRY_COMPARE(evaluate(window, "escapes").toInt(), 1);
+
+    // Out of the field, the key is the menu's again.
+    evaluate(window, "document.activeElement.blur()");
+    QTRY_VERIFY(!inField());
+    QTest::keySequence(QApplication::focusWidget(), QKeySequence("Ctrl+A"));
+    QTRY_COMPARE(shownWindows<Form2>().size(), 1);
+    shownWindows<Form2>().first()->close();
 }
 
 ZV_TEST_MAIN(BrowsingTest)

@@ -6,6 +6,7 @@
 #include "webview/EngineWebView.h"
 #include "webview/WebViewSettings.h"
 
+#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QProgressBar>
@@ -13,6 +14,8 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTreeWidget>
+#include <QWebEnginePage>
+#include <QWebEngineView>
 
 namespace {
 
@@ -46,15 +49,35 @@ QByteArray bigFileFirstPart(const QByteArray &)
            QByteArray(1000, 'a');
 }
 
-// A widget of the downloads list's last row: 1 its progress bar, 2 its Cancel button.
-template <typename Widget> Widget *lastRow(int column)
+// A widget of the downloads list's last row, by name: "Progress", "Cancel", "Open",
+// "ShowInFolder".
+template <typename Widget> Widget *lastRow(const char *name)
 {
     QTreeWidget *list = DownloadsWindow::shared()->List1;
-    return qobject_cast<Widget *>(
-        list->itemWidget(list->topLevelItem(list->topLevelItemCount() - 1), column));
+    QTreeWidgetItem *row = list->topLevelItem(list->topLevelItemCount() - 1);
+    for (int column = 0; row && column < list->columnCount(); ++column) {
+        QWidget *cell = list->itemWidget(row, column);
+        if (cell && cell->objectName() == QLatin1String(name))
+            return qobject_cast<Widget *>(cell);
+        if (auto *widget = cell ? cell->findChild<Widget *>(name) : nullptr)
+            return widget;
+    }
+    return nullptr;
 }
 
 } // namespace
+
+// Stands in for the desktop's opener of files: notes each address it is handed.
+class RecordingOpener : public QObject {
+    Q_OBJECT
+
+  public:
+    RecordingOpener() { QDesktopServices::setUrlHandler("file", this, "open"); }
+    ~RecordingOpener() override { QDesktopServices::unsetUrlHandler("file"); }
+    Q_INVOKABLE void open(const QUrl &url) { opened.append(url.toLocalFile()); }
+
+    QStringList opened;
+};
 
 class DownloadsTest : public QObject {
     Q_OBJECT
@@ -69,6 +92,7 @@ class DownloadsTest : public QObject {
     void askedWhereToSave();
     void cancelledDownloadLeavesNoFile();
     void brokenDownloadIsReportedAsFailed();
+    void theWindowOpensOverItsMainWindowAndOpensTheFile();
 
   private:
     // Starts a download and returns the status text it ends with.
@@ -128,11 +152,11 @@ void DownloadsTest::savedToTheFolderByteExactBesideAnExistingFile()
     useSettings(false);
     write(m_folder->filePath("report.txt"), "keep me");
     for (const QString name : {"report (1).txt", "report (2).txt"}) {
-        QCOMPARE(download(m_server.url("/report"), "Download complete"),
-                 "Download complete: " + m_folder->filePath(name));
+        QCOMPARE(download(m_server.url("/report"), "Saved"),
+                 "Saved " + QString(name) + " to " + m_folder->path());
         QCOMPARE(read(m_folder->filePath(name)), everyByte());
-        QCOMPARE(lastRow<QProgressBar>(1)->text(), QString("Complete"));
-        QVERIFY(!lastRow<QPushButton>(2)->isEnabled());
+        QCOMPARE(lastRow<QProgressBar>("Progress")->text(), QString("Complete"));
+        QVERIFY(!lastRow<QPushButton>("Cancel")->isEnabled());
     }
     QCOMPARE(read(m_folder->filePath("report.txt")), QByteArray("keep me"));
     QCOMPARE(m_prompter->asked, QStringList());
@@ -170,7 +194,7 @@ void DownloadsTest::askedWhereToSave()
         QTRY_COMPARE(m_prompter->asked.size(), questions.size());
         QCOMPARE(QDir(m_folder->path()).entryList(QDir::Files), QStringList{"old.bin"});
     } else {
-        QVERIFY(download(m_server.url("/report"), "Download complete").startsWith("Download c"));
+        QVERIFY(download(m_server.url("/report"), "Saved").startsWith("Saved"));
         QCOMPARE(read(m_folder->filePath(savedAs)), everyByte());
     }
     if (savedAs != "old.bin")
@@ -183,14 +207,15 @@ void DownloadsTest::cancelledDownloadLeavesNoFile()
     ScriptedServer server(bigFileFirstPart, ScriptedServer::Hold);
     QVERIFY(server.listen());
     useSettings(false);
-    QCOMPARE(download(server.url("/big"), "Downloading"), QString("Downloading big.bin..."));
-    QTRY_VERIFY(lastRow<QPushButton>(2)->isEnabled());
+    QCOMPARE(download(server.url("/big"), "Downloading"), QString("Downloading big.bin\u2026"));
+    QTRY_VERIFY(lastRow<QPushButton>("Cancel")->isEnabled());
 
     QSignalSpy status(m_view.get(), &WebView::StatusTextChange);
-    lastRow<QPushButton>(2)->click();
+    lastRow<QPushButton>("Cancel")->click();
     QTRY_COMPARE(status.size(), 1);
     QCOMPARE(status.last().at(0).toString(), QString("Download cancelled: big.bin"));
-    QCOMPARE(lastRow<QProgressBar>(1)->text(), QString("Cancelled"));
+    QCOMPARE(lastRow<QProgressBar>("Progress")->text(), QString("Cancelled"));
+    QVERIFY(!lastRow<QPushButton>("Open")->isVisibleTo(DownloadsWindow::shared()));
     QTRY_COMPARE(QDir(m_folder->path()).entryList(QDir::Files), QStringList());
 }
 
@@ -202,12 +227,63 @@ void DownloadsTest::brokenDownloadIsReportedAsFailed()
     useSettings(true);
     m_prompter->saveAsAnswers = {m_folder->filePath("big.bin")};
     const int rows = DownloadsWindow::shared()->List1->topLevelItemCount();
-    QCOMPARE(download(server.url("/big"), "Download failed"),
-             QString("Download failed: big.bin (The transfer broke off.)"));
-    QCOMPARE(lastRow<QProgressBar>(1)->text(), QString("Failed: The transfer broke off."));
+    QCOMPARE(download(server.url("/big"), "Download of"),
+             QString("Download of big.bin failed: The transfer broke off."));
+    QCOMPARE(lastRow<QProgressBar>("Progress")->text(), QString("Failed: The transfer broke off."));
+    QVERIFY(!lastRow<QPushButton>("Cancel")->isEnabled());
     QCOMPARE(DownloadsWindow::shared()->List1->topLevelItemCount(), rows + 1);
     QCOMPARE(m_prompter->asked.size(), 1);
     QTRY_COMPARE(QDir(m_folder->path()).entryList(QDir::Files), QStringList());
+}
+
+void DownloadsTest::theWindowOpensOverItsMainWindowAndOpensTheFile()
+{
+    useSettings(false);
+    RecordingOpener opener;
+    DownloadsWindow *window = DownloadsWindow::shared();
+    window->hide();
+    m_view->setGeometry(40, 60, 600, 400);
+    m_view->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
+
+    // A download opens the window, centred on the window of the page that started it.
+    QVERIFY(download(m_server.url("/report"), "Saved").startsWith("Saved"));
+    QVERIFY(window->isVisible());
+    // Within the frame's size, which is unknown before the window first shows.
+    const QPoint off = window->frameGeometry().center() - m_view->frameGeometry().center();
+    QVERIFY2(off.manhattanLength() <= 8, qPrintable(QString("%1,%2").arg(off.x()).arg(off.y())));
+    QVERIFY(!window->windowIcon().isNull());
+    QTreeWidget *list = window->List1;
+    QTreeWidgetItem *row = list->topLevelItem(list->topLevelItemCount() - 1);
+    QCOMPARE(row->text(0), QString("report.txt"));
+    QCOMPARE(row->text(1), QLocale().formattedDataSize(everyByte().size()));
+
+    // Open and a double-click hand the file to the desktop, Show in folder its folder.
+    const QString file = m_folder->filePath("report.txt");
+    QVERIFY(lastRow<QPushButton>("Open")->isVisible());
+    lastRow<QPushButton>("Open")->click();
+    lastRow<QPushButton>("ShowInFolder")->click();
+    const QPoint onName = list->visualItemRect(row).topLeft() + QPoint(60, 5);
+    QCOMPARE(list->itemAt(onName), row);
+    // Through the window, as the desktop delivers it: a tree view takes a double-click only so.
+    QTest::mouseDClick(window->windowHandle(), Qt::LeftButton, {},
+                       list->viewport()->mapTo(window, onName));
+    QCOMPARE(opener.opened, QStringList({file, m_folder->path(), file}));
+
+    // A page saved with Save As is listed, but opens no window.
+    window->hide();
+    const int rows = list->topLevelItemCount();
+    m_view->engineView()->setHtml("<title>P</title><p>page</p>", QUrl("http://127.0.0.1/"));
+    QTRY_COMPARE(m_view->engineView()->title(), QString("P"));
+    m_view->engineView()->page()->save(m_folder->filePath("page.mht"),
+                                       QWebEngineDownloadRequest::MimeHtmlSaveFormat);
+    QTRY_COMPARE(list->topLevelItemCount(), rows + 1);
+    QTRY_COMPARE(lastRow<QProgressBar>("Progress")->text(), QString("Complete"));
+    QVERIFY(!window->isVisible());
+
+    // Clear finished empties the list of what has ended.
+    window->Command1->click();
+    QCOMPARE(list->topLevelItemCount(), 0);
 }
 
 ZV_TEST_MAIN(DownloadsTest)

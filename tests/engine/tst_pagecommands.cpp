@@ -2,12 +2,17 @@
 #include "support/TestMain.h"
 #include "support/WorkingFolder.h"
 #include "webview/BrowserProfile.h"
+#include "webview/DevToolsWindow.h"
 #include "webview/EngineWebView.h"
+#include "webview/FindBar.h"
 #include "webview/PagePropertiesDialog.h"
 
+#include <QCheckBox>
 #include <QClipboard>
 #include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
 #include <QPointer>
 #include <QSignalSpy>
 #include <QTest>
@@ -50,6 +55,24 @@ QVariant evaluate(QWebEngineView *view, const QString &script)
     return answer<QVariant>([&](auto done) { view->page()->runJavaScript(script, done); });
 }
 
+QMenu *shownPageMenu()
+{
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (widget->objectName() == "PageContextMenu" && widget->isVisible())
+            return qobject_cast<QMenu *>(widget);
+    }
+    return nullptr;
+}
+
+QAction *itemOf(QMenu *menu, const QString &text)
+{
+    for (QAction *action : menu->actions()) {
+        if (action->text() == text)
+            return action;
+    }
+    return nullptr;
+}
+
 } // namespace
 
 // The page commands of ExecWB on the real engine.
@@ -66,6 +89,8 @@ class PageCommandsTest : public QObject {
     void saveAsWritesAPageThatReloads();
     void propertiesOnlyWithAPage();
     void copyPutsTheSelectionOnTheClipboard();
+    void findInPage();
+    void thePageMenuFitsAWindowWithoutTabs();
 
   private:
     bool load(const QString &address);
@@ -88,6 +113,14 @@ void PageCommandsTest::initTestCase()
                                 "<link rel=stylesheet href=/style.css></head>"
                                 "<body><p>Hello clipboard</p></body></html>");
     m_server.serve("/style.css", {"text/css", "p { color: green }", 200, {}});
+    m_server.serveHtml("/find", "<title>Find</title><p id=sel>banana</p>"
+                                "<p>apple Apple apple</p><p>apple</p>");
+    // A link over the top of the page, a paragraph of text below it.
+    m_server.serveHtml("/menu",
+                       "<title>Menu</title><style>body{margin:0}</style>"
+                       "<a href='/page?q=\xC3\xA9' style='position:fixed;left:0;top:0;"
+                       "width:300px;height:100px'>link</a><p id=text "
+                       "style='position:fixed;left:0;top:200px;margin:0'>banana split</p>");
 }
 
 void PageCommandsTest::init()
@@ -133,6 +166,17 @@ void PageCommandsTest::textSizeZoomsThePage()
     for (const QVariant &bad : {QVariant(5), QVariant(-1), QVariant("large"), QVariant()})
         exec(WebView::OLECMDID_ZOOM, bad);
     QCOMPARE(engine->zoomFactor(), zoom[0]);
+    // Read back without input: the level, also the nearest one to a zoom the engine set itself.
+    const auto level = [this] {
+        QVariant out(qint32(1));
+        m_view->ExecWB(WebView::OLECMDID_ZOOM, WebView::OLECMDEXECOPT_DONTPROMPTUSER, {}, &out);
+        return out.toInt();
+    };
+    QCOMPARE(level(), 0);
+    exec(WebView::OLECMDID_ZOOM, 3);
+    QCOMPARE(level(), 3);
+    engine->setZoomFactor(1.4);
+    QCOMPARE(level(), 4);
 }
 
 void PageCommandsTest::saveAsWritesAPageThatReloads_data()
@@ -221,6 +265,144 @@ void PageCommandsTest::copyPutsTheSelectionOnTheClipboard()
                  QString("Hello clipboard"));
     exec(WebView::OLECMDID_COPY);
     QTRY_COMPARE(QApplication::clipboard()->text().trimmed(), QString("Hello clipboard"));
+}
+
+void PageCommandsTest::findInPage()
+{
+    QVERIFY(load(m_server.url("/find").toString()));
+    QApplication::setActiveWindow(m_window.get());
+    QWebEngineView *engine = m_view->engineView();
+    FindBar *bar = m_view->findBar();
+    QLineEdit *text = bar->findText();
+    QSignalSpy status(m_view, &WebView::StatusTextChange);
+    const auto last = [&status] {
+        return status.isEmpty() ? QString() : status.last().at(0).toString();
+    };
+
+    // The page's selection is what the bar looks for first, over the bottom of the page.
+    evaluate(engine, "getSelection().selectAllChildren(document.getElementById('sel'))");
+    QTRY_COMPARE(engine->selectedText(), QString("banana"));
+    exec(WebView::OLECMDID_FIND);
+    QVERIFY(bar->isVisible());
+    QCOMPARE(bar->geometry().bottom(), m_view->rect().bottom());
+    QCOMPARE(bar->width(), m_view->width());
+    QCOMPARE(text->text(), QString("banana"));
+    QTRY_COMPARE(last(), QString("1 of 1 match"));
+
+    // Searched as typed, case-insensitive; Enter and F3 onwards, with Shift back, round and round.
+    text->clear();
+    QTest::keyClicks(text, "apple");
+    QTRY_COMPARE(last(), QString("1 of 4 matches"));
+    QTest::keyClick(text, Qt::Key_Return);
+    QTRY_COMPARE(last(), QString("2 of 4 matches"));
+    QTest::keyClick(text, Qt::Key_Return, Qt::ShiftModifier);
+    QTRY_COMPARE(last(), QString("1 of 4 matches"));
+    QTest::keyClick(text, Qt::Key_F3, Qt::ShiftModifier);
+    QTRY_COMPARE(last(), QString("4 of 4 matches"));
+    QTest::keyClick(text, Qt::Key_F3);
+    QTRY_COMPARE(last(), QString("1 of 4 matches"));
+    bar->findChild<QCheckBox *>("MatchCase")->click();
+    QTRY_VERIFY2(last().endsWith(" of 3 matches"), qPrintable(last()));
+    QTest::keyClicks(text, "z");
+    QTRY_COMPARE(last(), QString("Phrase not found"));
+
+    // Esc closes the bar, clears the panel and takes the highlight off: the page is found
+    // afresh when the bar comes back.
+    QTest::keyClick(text, Qt::Key_Backspace);
+    QTRY_VERIFY(last().endsWith(" of 3 matches"));
+    QTest::keyClick(text, Qt::Key_Escape);
+    QVERIFY(!bar->isVisible());
+    QCOMPARE(last(), QString());
+    QCOMPARE(text->text(), QString("apple"));
+    evaluate(engine, "getSelection().removeAllRanges()");
+    exec(WebView::OLECMDID_FIND);
+    QTRY_COMPARE(last(), QString("1 of 3 matches"));
+    bar->findChild<QWidget *>("FindClose")->setFocus();
+    QTest::mouseClick(bar->findChild<QWidget *>("FindClose"), Qt::LeftButton);
+    QVERIFY(!bar->isVisible());
+}
+
+void PageCommandsTest::thePageMenuFitsAWindowWithoutTabs()
+{
+    QVERIFY(load(m_server.url("/menu").toString()));
+    QWebEngineView *engine = m_view->engineView();
+    QWidget *input = engine->focusProxy() ? engine->focusProxy() : engine;
+    const auto texts = [](QMenu *menu) {
+        QStringList list;
+        for (const QAction *action : menu->actions()) {
+            if (!action->isSeparator() && action->isVisible())
+                list.append(action->text());
+        }
+        return list;
+    };
+
+    // The page laid out, so a click lands on what it shows; the engine answers a click with
+    // its menu later, slowly on a busy machine.
+    QCOMPARE(evaluate(engine, "document.elementFromPoint(20, 20).tagName").toString(),
+             QString("A"));
+
+    // On a link: a new window, no tab; the link to the favorites in its encoded form.
+    QTest::mouseClick(input, Qt::RightButton, {}, QPoint(20, 20));
+    QTRY_VERIFY_WITH_TIMEOUT(shownPageMenu(), 20000);
+    QMenu *menu = shownPageMenu();
+    QStringList items = texts(menu);
+    QVERIFY2(items.filter("tab", Qt::CaseInsensitive).isEmpty(), qPrintable(items.join('|')));
+    QVERIFY2(items.filter("new window", Qt::CaseInsensitive).size() == 1,
+             qPrintable(items.join('|')));
+    for (const char *added : {"Add Link to Favorites", "View Source", "Inspect"})
+        QVERIFY2(items.contains(added), qPrintable(items.join('|')));
+    // The program's own source and tools in place of the engine's: each once.
+    QVERIFY2(items.filter("source", Qt::CaseInsensitive).size() == 1, qPrintable(items.join('|')));
+    QVERIFY2(items.filter("inspect", Qt::CaseInsensitive).size() == 1, qPrintable(items.join('|')));
+    QVERIFY2(items.filter("Search for").isEmpty(), qPrintable(items.join('|')));
+    QSignalSpy favorite(m_view, &WebView::AddFavoriteRequested);
+    itemOf(menu, "Add Link to Favorites")->trigger();
+    menu->close();
+    QCOMPARE(favorite.size(), 1);
+    QCOMPARE(favorite.at(0).at(0).toString(),
+             QString::fromLatin1(m_server.url("/page?q=%C3%A9").toEncoded()));
+
+    // The engine's "open in new window" asks the window for one, as a clicked link would.
+    auto *other = new EngineWebView(m_window.get());
+    connect(
+        m_view, &WebView::NewWindow2, other,
+        [other](QObject **ppDisp, bool *) { *ppDisp = other->Object(); }, Qt::DirectConnection);
+    QTRY_VERIFY(!shownPageMenu());
+    QTest::mouseClick(input, Qt::RightButton, {}, QPoint(20, 20));
+    QTRY_VERIFY_WITH_TIMEOUT(shownPageMenu(), 20000);
+    menu = shownPageMenu();
+    for (QAction *action : menu->actions()) {
+        if (action->text().contains("new window", Qt::CaseInsensitive))
+            action->trigger();
+    }
+    menu->close();
+    QTRY_COMPARE_WITH_TIMEOUT(QUrl(other->LocationURL()), m_server.url("/page?q=%C3%A9"), 20000);
+    QCOMPARE(QUrl(m_view->LocationURL()), m_server.url("/menu"));
+
+    // On selected text: a web search for it; the page's source and its tools from anywhere.
+    evaluate(engine, "getSelection().selectAllChildren(document.getElementById('text'))");
+    QTRY_COMPARE(engine->selectedText(), QString("banana split"));
+    QTRY_VERIFY(!shownPageMenu());
+    QTest::mouseClick(input, Qt::RightButton, {}, QPoint(10, 205));
+    QTRY_VERIFY_WITH_TIMEOUT(shownPageMenu(), 20000);
+    menu = shownPageMenu();
+    items = texts(menu);
+    QVERIFY2(items.contains("Search for 'banana split'"), qPrintable(items.join('|')));
+    QVERIFY2(!items.contains("Add Link to Favorites"), qPrintable(items.join('|')));
+    QSignalSpy search(m_view, &WebView::SearchRequested);
+    QSignalSpy source(m_view, &WebView::ViewSourceRequested);
+    itemOf(menu, "Search for 'banana split'")->trigger();
+    itemOf(menu, "View Source")->trigger();
+    itemOf(menu, "Inspect")->trigger();
+    menu->close();
+    QCOMPARE(search.size(), 1);
+    QCOMPARE(search.at(0).at(0).toString(), QString("banana split"));
+    QCOMPARE(source.size(), 1);
+    auto *tools = engine->findChild<DevToolsWindow *>();
+    QVERIFY(tools && tools->isVisible());
+    QVERIFY(engine->page()->devToolsPage());
+    tools->close();
+    QTRY_VERIFY(!engine->findChild<DevToolsWindow *>());
 }
 
 ZV_TEST_MAIN(PageCommandsTest)

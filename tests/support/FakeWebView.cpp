@@ -28,6 +28,10 @@ FakeWebView::Install::~Install()
 void FakeWebView::ExecWB(int cmdID, int cmdexecopt, const QVariant &in, QVariant *out)
 {
     QString call = QStringLiteral("ExecWB %1 %2").arg(cmdID).arg(cmdexecopt);
+    if (cmdID == OLECMDID_ZOOM && in.isValid())
+        textSize = in.toInt();
+    else if (cmdID == OLECMDID_ZOOM && out)
+        *out = textSize;
     if (in.isValid())
         call += QStringLiteral(" in=") + in.toString();
     if (out)

@@ -25,11 +25,15 @@ public:
     void GoForward() override { record(QStringLiteral("GoForward")); }
     void Stop() override { record(QStringLiteral("Stop")); }
     void Refresh() override { record(QStringLiteral("Refresh")); }
+    void Refresh2(int Level) override { record(QStringLiteral("Refresh2 %1").arg(Level)); }
     void GoSearch() override { record(QStringLiteral("GoSearch")); }
     void Navigate(const QString &url) override { record(QStringLiteral("Navigate ") + url); }
     void Navigate2(const QString &url) override { record(QStringLiteral("Navigate2 ") + url); }
     void ExecWB(int cmdID, int cmdexecopt, const QVariant &in = {},
                 QVariant *out = nullptr) override;
+
+    bool Busy() const override { return busy; }
+    void ShowDevTools() override { record(QStringLiteral("ShowDevTools")); }
 
     QString LocationURL() const override { return locationURL; }
     QString LocationName() const override { return locationName; }
@@ -43,6 +47,9 @@ public:
     QString locationURL;
     QString locationName;
     std::optional<QString> markup;
+    bool busy = false;
+    // The level the last OLECMDID_ZOOM set, read back by one without input.
+    int textSize = 2;
     // Runs inside each call, before it is recorded (to look at files at that moment, say).
     std::function<void(const QString &call)> onCall;
 

@@ -5,17 +5,23 @@
 #include "lists/ListFile.h"
 #include "main_window/Form1.h"
 #include "main_window/StatusBar.h"
+#include "search/SearchAddress.h"
 #include "support/FakeWebView.h"
+#include "support/ModalDialogs.h"
 #include "support/TestMain.h"
 #include "support/Windows.h"
 #include "support/WorkingFolder.h"
 
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPointer>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -69,6 +75,12 @@ class MenusTest : public QObject {
     void theAboutWindowAsDesigned();
     void viewSourceWritesTheMarkupAndStartsTheEditor();
     void viewSourceFailuresEndTheCommandQuietly();
+    void eachKeyActsOnItsOwnWindowsView_data();
+    void eachKeyActsOnItsOwnWindowsView();
+    void keysForTheAddressBoxAndTheWindows();
+    void editingKeysStayInAFocusedBox_data();
+    void editingKeysStayInAFocusedBox();
+    void pageMenuCommandsActOnTheWindow();
 
   private:
     // A fake xdg-open first on PATH: each start appends "argc|arg|arg..." to a log.
@@ -388,6 +400,159 @@ void MenusTest::viewSourceFailuresEndTheCommandQuietly()
     QCOMPARE(WorkingFolder::read("VIEWSOURCE.TXT"), QByteArray("<body>kept</body>\r\n"));
     QVERIFY(!m_window->StatusBar1->panelText(1).isEmpty());
     QVERIFY(!QApplication::activeModalWidget());
+}
+
+void MenusTest::eachKeyActsOnItsOwnWindowsView_data()
+{
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<bool>("busy");
+    QTest::addColumn<int>("textSize");
+    QTest::addColumn<QStringList>("calls");
+    QTest::newRow("Alt+Left") << "Alt+Left" << false << 2 << QStringList{"GoBack"};
+    QTest::newRow("Alt+Right") << "Alt+Right" << false << 2 << QStringList{"GoForward"};
+    QTest::newRow("Alt+Home") << "Alt+Home" << false << 2 << QStringList{"GoHome"};
+    QTest::newRow("Ctrl+R") << "Ctrl+R" << false << 2 << QStringList{"Refresh"};
+    QTest::newRow("Ctrl+Shift+R") << "Ctrl+Shift+R" << false << 2 << QStringList{"Refresh2 3"};
+    QTest::newRow("Ctrl+F") << "Ctrl+F" << false << 2 << QStringList{"ExecWB 32 0"};
+    QTest::newRow("Ctrl+Shift+I") << "Ctrl+Shift+I" << false << 2 << QStringList{"ShowDevTools"};
+    QTest::newRow("Esc while loading") << "Esc" << true << 2 << QStringList{"Stop"};
+    // Nothing loads: the key is the page's.
+    QTest::newRow("Esc when idle") << "Esc" << false << 2 << QStringList{};
+    // One level from the view's own, read first; never past Largest or Smallest.
+    QTest::newRow("Ctrl++") << "Ctrl++" << false << 2
+                            << QStringList{"ExecWB 19 2 out=2", "ExecWB 19 2 in=3 out=1"};
+    QTest::newRow("Ctrl+=") << "Ctrl+=" << false << 3
+                            << QStringList{"ExecWB 19 2 out=3", "ExecWB 19 2 in=4 out=1"};
+    QTest::newRow("Ctrl++ at Largest")
+        << "Ctrl++" << false << 4 << QStringList{"ExecWB 19 2 out=4"};
+    QTest::newRow("Ctrl+-") << "Ctrl+-" << false << 1
+                            << QStringList{"ExecWB 19 2 out=1", "ExecWB 19 2 in=0 out=1"};
+    QTest::newRow("Ctrl+- at Smallest")
+        << "Ctrl+-" << false << 0 << QStringList{"ExecWB 19 2 out=0"};
+    QTest::newRow("Ctrl+0") << "Ctrl+0" << false << 4 << QStringList{"ExecWB 19 2 in=2 out=1"};
+}
+
+void MenusTest::eachKeyActsOnItsOwnWindowsView()
+{
+    QFETCH(QString, keys);
+    QFETCH(bool, busy);
+    QFETCH(int, textSize);
+    QFETCH(QStringList, calls);
+    Form1 *second = Form1::newLoaded();
+    second->show();
+    QVERIFY(QTest::qWaitForWindowExposed(second));
+    QApplication::setActiveWindow(second);
+    second->WebBrowser1->setFocus();
+    viewOf(second)->busy = busy;
+    viewOf(second)->textSize = textSize;
+    // The view reports on its load as a load starts.
+    emit viewOf(second)->StatusTextChange(QString());
+    viewOf(second)->calls.clear();
+    QTest::keySequence(second->WebBrowser1, QKeySequence(keys));
+    QCOMPARE(viewOf(second)->calls, calls);
+    QCOMPARE(viewOf(m_window)->calls, QStringList());
+}
+
+void MenusTest::keysForTheAddressBoxAndTheWindows()
+{
+    QLineEdit *address = m_window->Text1->lineEdit();
+    m_window->Text1->setEditText("http://typed/");
+    for (const char *keys : {"Ctrl+L", "Alt+D"}) {
+        m_window->WebBrowser1->setFocus();
+        QTest::keySequence(m_window->WebBrowser1, QKeySequence(keys));
+        QCOMPARE(QApplication::focusWidget(), m_window->Text1);
+        QCOMPARE(address->selectedText(), QString("http://typed/"));
+    }
+    // A click that gives the box the focus selects all of it; a click within it places the
+    // cursor as usual.
+    m_window->WebBrowser1->setFocus();
+    QTest::mouseClick(address, Qt::LeftButton, {}, QPoint(10, address->height() / 2));
+    QCOMPARE(QApplication::focusWidget(), m_window->Text1);
+    QTRY_COMPARE(address->selectedText(), QString("http://typed/"));
+    QTest::mouseClick(address, Qt::LeftButton, {}, QPoint(10, address->height() / 2));
+    QVERIFY(!address->hasSelectedText());
+
+    // Ctrl+D adds as the toolbar's Add does, message box included.
+    m_window->WebBrowser1->setFocus();
+    QString message;
+    answerNextModalDialog([&message](QWidget *box) {
+        auto *messageBox = qobject_cast<QMessageBox *>(box);
+        QVERIFY(messageBox);
+        message = messageBox->text();
+        messageBox->button(QMessageBox::Ok)->click();
+    });
+    QTest::keySequence(m_window->WebBrowser1, QKeySequence("Ctrl+D"));
+    QCOMPARE(message, QString("URL added to favorites successfully."));
+    QCOMPARE(WorkingFolder::read("Favorites.DAT"), QByteArray("http://typed/\r\n"));
+
+    // Ctrl+N opens a loaded window; Ctrl+W closes the window it is typed in, as Exit does.
+    QApplication::setActiveWindow(m_window);
+    QTest::keySequence(m_window->WebBrowser1, QKeySequence("Ctrl+N"));
+    QCOMPARE(shownWindows<Form1>().size(), 2);
+    QPointer<Form1> second = shownWindows<Form1>().first() == m_window
+                                 ? shownWindows<Form1>().last()
+                                 : shownWindows<Form1>().first();
+    QCOMPARE(viewOf(second)->calls, QStringList{"GoHome"});
+    QApplication::setActiveWindow(second);
+    second->WebBrowser1->setFocus();
+    QTest::keySequence(second->WebBrowser1, QKeySequence("Ctrl+W"));
+    QTRY_VERIFY(!second);
+    QCOMPARE(shownWindows<Form1>(), QList<Form1 *>{m_window});
+}
+
+void MenusTest::editingKeysStayInAFocusedBox_data()
+{
+    QTest::addColumn<QString>("box");
+    QTest::newRow("address box") << "Text1";
+    QTest::newRow("category box") << "Combo1";
+    QTest::newRow("search box") << "Text2";
+}
+
+void MenusTest::editingKeysStayInAFocusedBox()
+{
+    QFETCH(QString, box);
+    QWidget *control = m_window->findChild<QWidget *>(box);
+    auto *field = qobject_cast<QLineEdit *>(control);
+    if (auto *combo = qobject_cast<QComboBox *>(control))
+        field = combo->lineEdit();
+    field->setFocus();
+    field->setText("abc def");
+    QApplication::clipboard()->setText("before");
+
+    // Ctrl+A selects the box's text; it opens no About window.
+    QTest::keySequence(field, QKeySequence("Ctrl+A"));
+    QCOMPARE(field->selectedText(), QString("abc def"));
+    QCOMPARE(shownWindows<Form2>().size(), 0);
+    QTest::keySequence(field, QKeySequence("Ctrl+X"));
+    QCOMPARE(field->text(), QString());
+    QCOMPARE(QApplication::clipboard()->text(), QString("abc def"));
+    QTest::keySequence(field, QKeySequence("Ctrl+V"));
+    QTest::keySequence(field, QKeySequence("Ctrl+V"));
+    QCOMPARE(field->text(), QString("abc defabc def"));
+    QTest::keySequence(field, QKeySequence("Ctrl+A"));
+    QTest::keySequence(field, QKeySequence("Ctrl+C"));
+    QCOMPARE(QApplication::clipboard()->text(), QString("abc defabc def"));
+    QCOMPARE(viewOf(m_window)->calls, QStringList());
+    QCOMPARE(shownWindows<Form2>().size(), 0);
+}
+
+void MenusTest::pageMenuCommandsActOnTheWindow()
+{
+    installFakeEditor();
+    FakeWebView *view = viewOf(m_window);
+    // The link as a favourite, each time, with no message.
+    emit view->AddFavoriteRequested("http://example.com/caf%C3%A9");
+    emit view->AddFavoriteRequested("http://example.com/caf%C3%A9");
+    QCOMPARE(WorkingFolder::read("Favorites.DAT"),
+             QByteArray("http://example.com/caf%C3%A9\r\nhttp://example.com/caf%C3%A9\r\n"));
+    QVERIFY(!QApplication::activeModalWidget());
+    // The selection searched as the Search button searches the Web category.
+    m_window->Combo1->setEditText("News");
+    emit view->SearchRequested("a&b c");
+    QCOMPARE(view->calls, QStringList{"Navigate " + *SearchAddress::forSearch("Web", "a&b c")});
+    view->markup = "<body>src</body>";
+    emit view->ViewSourceRequested();
+    QCOMPARE(WorkingFolder::read("VIEWSOURCE.TXT"), QByteArray("<body>src</body>\r\n"));
 }
 
 ZV_TEST_MAIN(MenusTest)
