@@ -202,7 +202,7 @@ void HandOverTest::aSecondStartHandsOverAndSharesSiteStorage()
     QTRY_VERIFY_WITH_TIMEOUT(m_server.requests().contains(QStringLiteral("/seen/first")), LoadMs);
     QCOMPARE(first.process().state(), QProcess::Running);
     // The running browser loaded the window: its own load stamp, then the page.
-    QTRY_VERIFY(history(here).endsWith("/read.html\r\n"));
+    QTRY_VERIFY_WITH_TIMEOUT(history(here).endsWith("/read.html\r\n"), LoadMs);
     QCOMPARE(history(here).count("\r\n"), 4);
 
     // A start in another folder has its own lists and stores nothing where the first browser
@@ -211,7 +211,7 @@ void HandOverTest::aSecondStartHandsOverAndSharesSiteStorage()
                 {m_server.url(QStringLiteral("/overwrite.html")).toString()});
     QTRY_VERIFY_WITH_TIMEOUT(m_server.requests().contains(QStringLiteral("/seen-elsewhere/null")),
                              LoadMs);
-    QTRY_VERIFY(history(elsewhere).endsWith("/overwrite.html\r\n"));
+    QTRY_VERIFY_WITH_TIMEOUT(history(elsewhere).endsWith("/overwrite.html\r\n"), LoadMs);
     QCOMPARE(other.process().state(), QProcess::Running);
     QCOMPARE(history(here).count("\r\n"), 4);
 
