@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QThread>
 #include <QTimer>
@@ -58,36 +59,6 @@ bool isPrivate(const QString &folder)
            status.st_uid == ::geteuid() && (status.st_mode & 077) == 0;
 }
 
-// Starts at the same moment take turns: one becomes the browser, the others then find it. Held
-// only while a start asks and, if nobody answers, begins to listen.
-class StartLock {
-public:
-    explicit StartLock(const QString &path)
-        : m_descriptor(
-              ::open(encoded(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600))
-    {
-        if (m_descriptor < 0)
-            return;
-        const QDeadlineTimer deadline(LockMs);
-        while (::flock(m_descriptor, LOCK_EX | LOCK_NB) != 0) {
-            // A start that holds it longer than any start takes is stopped: go on without.
-            if (errno != EWOULDBLOCK || deadline.hasExpired())
-                return;
-            QThread::msleep(10);
-        }
-    }
-    ~StartLock()
-    {
-        if (m_descriptor >= 0)
-            ::close(m_descriptor);
-    }
-    StartLock(const StartLock &) = delete;
-    StartLock &operator=(const StartLock &) = delete;
-
-private:
-    int m_descriptor;
-};
-
 } // namespace
 
 HandOver::HandOver(const QString &dataFolder, QObject *parent)
@@ -98,6 +69,7 @@ HandOver::HandOver(const QString &dataFolder, QObject *parent)
 HandOver::~HandOver()
 {
     stop();
+    unlock();
 }
 
 QString HandOver::socketPath(const QString &runtimeFolder, const QString &dataFolder)
@@ -114,7 +86,7 @@ QString HandOver::socketPath(const QString &runtimeFolder, const QString &dataFo
                   QStringLiteral(".socket"));
 }
 
-HandOver::Outcome HandOver::start(const QString &address)
+HandOver::Outcome HandOver::ask(const QString &address)
 {
     const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (runtime.isEmpty() || !isPrivate(runtime))
@@ -122,14 +94,40 @@ HandOver::Outcome HandOver::start(const QString &address)
     m_path = socketPath(runtime, m_dataFolder);
     m_workingFolder = QFileInfo(QDir::currentPath()).canonicalFilePath();
 
-    const StartLock lock(m_path + QStringLiteral(".lock"));
-    Outcome outcome = Outcome::Alone;
-    if (ask(address, &outcome))
-        return outcome;
-    return listen() ? Outcome::Listening : Outcome::Alone;
+    lock();
+    Outcome outcome = Outcome::Unanswered;
+    if (askRunning(address, &outcome))
+        unlock();
+    return outcome;
 }
 
-bool HandOver::ask(const QString &address, Outcome *outcome)
+// Starts at the same moment take turns: one becomes the browser, the others then find it. Held
+// while a start asks and, if nobody answers, until it listens.
+void HandOver::lock()
+{
+    m_lock = ::open(encoded(m_path + QStringLiteral(".lock")).constData(),
+                    O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (m_lock < 0)
+        return;
+    const QDeadlineTimer deadline(LockMs);
+    while (::flock(m_lock, LOCK_EX | LOCK_NB) != 0) {
+        // A start that holds it longer than any start takes is stopped: go on without.
+        if (errno != EWOULDBLOCK || deadline.hasExpired()) {
+            unlock();
+            return;
+        }
+        QThread::msleep(10);
+    }
+}
+
+void HandOver::unlock()
+{
+    if (m_lock >= 0)
+        ::close(m_lock);
+    m_lock = -1;
+}
+
+bool HandOver::askRunning(const QString &address, Outcome *outcome)
 {
     // Another user's socket is never used, nor anything that is not a socket.
     struct stat status {};
@@ -164,6 +162,9 @@ bool HandOver::ask(const QString &address, Outcome *outcome)
 
 bool HandOver::listen()
 {
+    const auto unlocked = qScopeGuard([this] { unlock(); });
+    if (m_path.isEmpty() || m_thread)
+        return false;
     // Whatever is left at the name is the socket of a browser that ended without closing it, of
     // one that hangs, or of another user: it is replaced.
     if (::unlink(encoded(m_path).constData()) != 0 && errno != ENOENT)

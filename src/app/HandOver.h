@@ -18,21 +18,25 @@ class HandOver : public QObject {
 
 public:
     enum class Outcome {
-        // This start is the browser of the profile: later starts come to it.
-        Listening,
         // The running browser opens the window; this start ends.
         HandedOver,
         // A running browser has the profile but works in another folder, with other lists.
         Elsewhere,
-        // No private socket could be had: this start runs on its own, as if it were the only one.
+        // No browser answered: this start is to become the browser of the profile (listen()).
+        Unanswered,
+        // No private socket can be had: this start runs on its own, as if it were the only one.
         Alone,
     };
 
     explicit HandOver(const QString &dataFolder, QObject *parent = nullptr);
     ~HandOver() override;
 
-    // Hands this start over to the browser running for the profile, or becomes that browser.
-    Outcome start(const QString &address);
+    // Hands this start over to the browser running for the profile. Needs no application object,
+    // so a start that hands over ends before it has made one. When nobody answered, later starts
+    // wait until this one listens (or ends).
+    Outcome ask(const QString &address);
+    // Becomes the browser that later starts find; false when it cannot.
+    bool listen();
     // Stops taking hand-overs, as the program ends.
     void stop();
 
@@ -45,9 +49,10 @@ signals:
     void windowRequested(const QString &address);
 
 private:
-    // Asks the browser at the socket; nothing when nobody of this user answers within a second.
-    bool ask(const QString &address, Outcome *outcome);
-    bool listen();
+    // Asks the browser at the socket; false when nobody of this user answers within a second.
+    bool askRunning(const QString &address, Outcome *outcome);
+    void lock();
+    void unlock();
     // On the listening thread.
     void serve(QLocalSocket *socket);
     void answer(QLocalSocket *socket);
@@ -57,6 +62,7 @@ private:
     QString m_workingFolder;
     QLocalServer *m_server = nullptr;
     QThread *m_thread = nullptr;
+    int m_lock = -1;
     dev_t m_device = 0;
     ino_t m_inode = 0;
 };

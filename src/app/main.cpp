@@ -49,6 +49,15 @@ int main(int argc, char *argv[])
         return 2;
     }
 
+    // First of all: a start that hands over to the running browser ends before it has made an
+    // application object, so it costs little and needs no display.
+    HandOver handOver(BrowserProfile::dataFolder());
+    const HandOver::Outcome outcome = handOver.ask(commandLine.address());
+    if (outcome == HandOver::Outcome::HandedOver)
+        return 0;
+    if (outcome == HandOver::Outcome::Elsewhere)
+        BrowserProfile::keepNothing();
+
     // The engine and the widgets share GL contexts; this must be set before the application.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     // The toolkit and the engine see the program's name only: the address is ours.
@@ -57,14 +66,10 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(Product::ExecutableName);
     QGuiApplication::setDesktopFileName(Product::DesktopId);
 
-    HandOver handOver(BrowserProfile::dataFolder());
-    const HandOver::Outcome outcome = handOver.start(commandLine.address());
-    if (outcome == HandOver::Outcome::HandedOver)
-        return 0;
-    if (outcome == HandOver::Outcome::Elsewhere)
-        BrowserProfile::keepNothing();
-    QObject::connect(&handOver, &HandOver::windowRequested, &app, &openHandedOverWindow);
-    QObject::connect(&app, &QCoreApplication::aboutToQuit, &handOver, &HandOver::stop);
+    if (outcome == HandOver::Outcome::Unanswered && handOver.listen()) {
+        QObject::connect(&handOver, &HandOver::windowRequested, &app, &openHandedOverWindow);
+        QObject::connect(&app, &QCoreApplication::aboutToQuit, &handOver, &HandOver::stop);
+    }
 
     Form1 *startUp = Form1::newLoaded(commandLine.address());
     startUp->showMaximized();
