@@ -62,7 +62,8 @@ public:
     // Ended by itself, with status 0.
     bool endedWell(int timeoutMs = 30000)
     {
-        return m_process.waitForFinished(timeoutMs) &&
+        return (m_process.state() == QProcess::NotRunning ||
+                m_process.waitForFinished(timeoutMs)) &&
                m_process.exitStatus() == QProcess::NormalExit && m_process.exitCode() == 0;
     }
     QString output() { return QString::fromLocal8Bit(m_process.readAllStandardError()); }
@@ -100,6 +101,7 @@ private slots:
     void wrongArgumentsOpenNoWindow_data();
     void wrongArgumentsOpenNoWindow();
     void aSecondStartHandsOverAndSharesSiteStorage();
+    void twoStartsAtOnceMakeOneBrowser();
     void aSocketNoBrowserAnswersOnIsReplaced_data();
     void aSocketNoBrowserAnswersOnIsReplaced();
 
@@ -223,6 +225,20 @@ void HandOverTest::aSecondStartHandsOverAndSharesSiteStorage()
     QVERIFY2(fourth.endedWell(), qPrintable(fourth.output()));
     QTRY_COMPARE_WITH_TIMEOUT(m_server.requests().count(QStringLiteral("/seen/first")), 2, LoadMs);
     QVERIFY(!m_server.requests().contains(QStringLiteral("/seen/elsewhere")));
+}
+
+// Started together, one becomes the browser and the other hands over to it.
+void HandOverTest::twoStartsAtOnceMakeOneBrowser()
+{
+    const QString here = folder(QStringLiteral("here"));
+    Start one(m_environment, here, {});
+    Start two(m_environment, here, {});
+    QTRY_COMPARE_WITH_TIMEOUT(history(here).count("/home.html\r\n"), 2, LoadMs);
+    QCOMPARE(int(one.process().state() == QProcess::Running) +
+                 int(two.process().state() == QProcess::Running),
+             1);
+    Start &ended = one.process().state() == QProcess::Running ? two : one;
+    QVERIFY2(ended.endedWell(), qPrintable(ended.output()));
 }
 
 void HandOverTest::aSocketNoBrowserAnswersOnIsReplaced_data()
