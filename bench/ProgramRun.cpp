@@ -22,10 +22,16 @@ ProgramRun::ProgramRun(const QString &program, const QStringList &arguments, Com
     m_process.setArguments(arguments);
     m_process.setProcessEnvironment(environment);
     m_process.setWorkingDirectory(workingFolder);
-    // The engine's messages are kept beside the run, for when a run fails.
-    m_process.setStandardErrorFile(QDir(workingFolder).filePath(QStringLiteral("stderr.txt")));
+    // The engine's messages are kept beside the run, for when a run fails; a second start in the
+    // same folder adds its own.
+    m_process.setStandardErrorFile(QDir(workingFolder).filePath(QStringLiteral("stderr.txt")),
+                                   QIODevice::Append);
     connect(&m_process, &QProcess::readyReadStandardOutput, this, &ProgramRun::readStdout);
-    connect(&m_process, &QProcess::finished, this, &ProgramRun::wake);
+    connect(&m_process, &QProcess::finished, this, [this] {
+        if (m_endedMs < 0)
+            m_endedMs = sinceStart();
+        wake();
+    });
     connect(&server, &LoopbackServer::requested, this, [this](const QString &path) {
         if (m_firstRequestMs < 0 && path == m_home.path() && m_sinceStart.isValid()) {
             m_firstRequestMs = sinceStart();
@@ -33,7 +39,7 @@ ProgramRun::ProgramRun(const QString &program, const QStringList &arguments, Com
         }
     });
 
-    if (completion == Completion::HistoryFile) {
+    if (completion != Completion::Stdout) {
         m_inotify = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
         if (m_inotify < 0 ||
             inotify_add_watch(m_inotify, QFile::encodeName(workingFolder).constData(),
@@ -55,6 +61,23 @@ bool ProgramRun::startAndWaitLoaded(int timeoutMs)
 {
     m_sinceStart.start();
     m_process.start();
+    if (m_completion == Completion::HandOver) {
+        if (!waitUntil([this] { return m_loadedMs >= 0 && m_endedMs >= 0; }, timeoutMs) ||
+            m_process.exitStatus() != QProcess::NormalExit || m_process.exitCode() != 0) {
+            m_error =
+                QStringLiteral("%1: handed over no window within %2 ms (page %3, ended "
+                               "%4 with status %5; see %6/stderr.txt)")
+                    .arg(m_process.program())
+                    .arg(timeoutMs)
+                    .arg(m_loadedMs >= 0 ? QStringLiteral("complete")
+                                         : QStringLiteral("never complete"))
+                    .arg(m_endedMs >= 0 ? QStringLiteral("by itself") : QStringLiteral("never"))
+                    .arg(m_process.exitCode())
+                    .arg(m_workingFolder);
+            return false;
+        }
+        return true;
+    }
     if (!waitUntil([this] { return m_loadedMs >= 0; }, timeoutMs)) {
         m_error =
             QStringLiteral("%1: no completed home page after %2 ms (%3; see %4/stderr.txt)")
@@ -116,7 +139,9 @@ bool ProgramRun::waitUntil(const std::function<bool()> &done, int timeoutMs)
     waited.start();
     while (!done()) {
         const qint64 left = timeoutMs - waited.elapsed();
-        if (left <= 0 || m_process.state() == QProcess::NotRunning)
+        // A start that hands over ends before its window's page completes.
+        if (left <= 0 ||
+            (m_process.state() == QProcess::NotRunning && m_completion != Completion::HandOver))
             return false;
         QEventLoop loop;
         m_waiting = &loop;
@@ -169,5 +194,6 @@ void ProgramRun::readFolderEvents()
 void ProgramRun::loaded(double ms)
 {
     m_loadedMs = ms;
-    m_loadedCpuMs = ProcessTree::cpuMs(pid_t(m_process.processId()));
+    if (m_process.state() != QProcess::NotRunning)
+        m_loadedCpuMs = ProcessTree::cpuMs(pid_t(m_process.processId()));
 }

@@ -19,11 +19,14 @@ class QSocketNotifier;
 //   the caption changes in the same handler.
 // - Stdout: a bench program that prints "loaded 1" (and "loaded 2 MS" for a second window, see
 //   bare.cpp) and takes commands on its standard input.
+// - HandOver: a second start of the browser in a folder where one already runs. It ends by
+//   itself with status 0 once the running browser has taken the request; the page it asked for
+//   is seen as with HistoryFile, written by the running browser.
 class ProgramRun : public QObject {
     Q_OBJECT
 
 public:
-    enum class Completion { HistoryFile, Stdout };
+    enum class Completion { HistoryFile, Stdout, HandOver };
 
     ProgramRun(const QString &program, const QStringList &arguments, Completion completion,
                const QUrl &home, const QProcessEnvironment &environment,
@@ -33,6 +36,8 @@ public:
     // Starts the program and waits for its home page; false (with error()) on a timeout or exit.
     bool startAndWaitLoaded(int timeoutMs);
     double loadedMs() const { return m_loadedMs; }
+    // When the program ended by itself, from the start (HandOver); negative while it runs.
+    double endedMs() const { return m_endedMs; }
     // CPU time of the whole process tree when the page had completed, in ms.
     double loadedCpuMs() const { return m_loadedCpuMs; }
     // When the server got the home page's request, from the start; negative when it never did.
@@ -66,6 +71,7 @@ private:
     QEventLoop *m_waiting = nullptr;
     double m_loadedMs = -1;
     double m_loadedCpuMs = -1;
+    double m_endedMs = -1;
     double m_firstRequestMs = -1;
     std::optional<double> m_secondMs;
     QString m_error;

@@ -1,7 +1,8 @@
-// The bench: builds nothing, measures everything. Start-up, memory and a second window of the
-// browser against a bare Qt WebEngine program, both run the same number of times, interleaved,
-// loading the same page from a server on 127.0.0.1 that this driver runs; then the list windows
-// and the history append (bench_lists). Prints one table of medians.
+// The bench: builds nothing, measures everything. Start-up, memory, a second window and a second
+// start that hands over to the running browser against a bare Qt WebEngine program, both run the
+// same number of times, interleaved, loading the same page from a server on 127.0.0.1 that this
+// driver runs; then the list windows and the history append (bench_lists). Prints one table of
+// medians.
 //
 // Environment: ZV_BENCH_RUNS (rounds, default 9). The programs are run on the display the driver
 // has (make bench gives it a virtual X server when there is none), or offscreen if
@@ -63,6 +64,7 @@ struct Paths {
 
 struct Samples {
     QList<double> startupMs, firstRequestMs, cpuMs, pssMiB, secondMs, secondAddedMiB;
+    QList<double> handOverMs, handOverEndedMs;
 };
 
 QString loadAverage()
@@ -99,6 +101,10 @@ public:
         page.extraHeaders = "Cache-Control: no-store\r\n";
         m_server.serve(QStringLiteral("/home.html"), page);
         m_url = m_server.url(QStringLiteral("/home.html"));
+        // The page a second start asks the running browser for: the same page by another name,
+        // so that its line in the history is its own.
+        m_server.serve(QStringLiteral("/handed-over.html"), page);
+        m_handOverUrl = m_server.url(QStringLiteral("/handed-over.html"));
 
         // Both programs get the same environment: a temporary home for the engine's data and
         // settings, the browser's home page set in its web view settings.
@@ -145,9 +151,10 @@ public:
             }
             std::fprintf(stderr,
                          "round %d of %d: start-up %.0f ms (request %.0f), bare %.0f ms (request "
-                         "%.0f)\n",
+                         "%.0f), handed over %.0f ms\n",
                          round + 1, m_rounds, m_ours.startupMs.last(), m_ours.firstRequestMs.last(),
-                         m_bare.startupMs.last(), m_bare.firstRequestMs.last());
+                         m_bare.startupMs.last(), m_bare.firstRequestMs.last(),
+                         m_ours.handOverMs.last());
         }
         printProcessRows();
         runLists(paths.lists);
@@ -191,16 +198,27 @@ private:
         samples->pssMiB.append(pssMiB);
     }
 
-    // The browser as it ships.
+    // The browser as it ships; then a second start in its folder, which hands over to it.
     void runBrowser(const Paths &paths, Samples *samples)
     {
+        const QString folder = freshFolder();
         ProgramRun run(paths.browser, {}, ProgramRun::Completion::HistoryFile, m_url, m_environment,
-                       freshFolder(), m_server);
+                       folder, m_server);
         if (!run.startAndWaitLoaded(LoadTimeoutMs))
             failRun(run);
         run.settle(SettleMs);
         if (samples)
             recordStart(run, run.pssMiB(), samples);
+
+        ProgramRun second(paths.browser, {m_handOverUrl.toString()},
+                          ProgramRun::Completion::HandOver, m_handOverUrl, m_environment, folder,
+                          m_server);
+        if (!second.startAndWaitLoaded(LoadTimeoutMs))
+            failRun(second);
+        if (samples) {
+            samples->handOverMs.append(second.loadedMs());
+            samples->handOverEndedMs.append(second.endedMs());
+        }
     }
 
     // A program that opens a second window on command: the bare one, or the browser's own code.
@@ -259,6 +277,12 @@ private:
                    m_oursSecond.secondMs, m_bare.secondMs, 0);
         processRow(QStringLiteral("Second main window, added PSS, MiB"),
                    m_oursSecond.secondAddedMiB, m_bare.secondAddedMiB, 1);
+        processRow(QStringLiteral("Second start, handed over to the running browser, to its "
+                                  "window's DocumentComplete, ms (baseline: the bare program's "
+                                  "start-up)"),
+                   m_ours.handOverMs, m_bare.startupMs, 0);
+        processRow(QStringLiteral("… of which until the second start has ended, ms"),
+                   m_ours.handOverEndedMs, m_bare.startupMs, 0);
     }
 
     void runLists(const QString &program)
@@ -277,6 +301,7 @@ private:
     QTemporaryDir m_home;
     LoopbackServer m_server;
     QUrl m_url;
+    QUrl m_handOverUrl;
     QProcessEnvironment m_environment;
     int m_runs = 0;
     QString m_loadBefore;

@@ -1,22 +1,83 @@
+#include "app/CommandLine.h"
+#include "app/HandOver.h"
 #include "app/Product.h"
 #include "app/ProgramIcon.h"
 #include "app/Shutdown.h"
 #include "main_window/Form1.h"
+#include "main_window/StatusBar.h"
+#include "webview/BrowserProfile.h"
+#include "webview/WebView.h"
 
 #include <QApplication>
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+// A window for a later start that handed over, opened as New Window opens one, and brought to
+// the front: the user has just asked for it.
+void openHandedOverWindow(const QString &address)
+{
+    Form1 *window = Form1::newLoaded(address);
+    window->showMaximized();
+    window->raise();
+    window->activateWindow();
+}
+
+// Said once, when the first page has come: the load's own status texts would hide it before.
+void sayDataNotKept(Form1 *window)
+{
+    auto connection = std::make_shared<QMetaObject::Connection>();
+    *connection = QObject::connect(
+        window->WebBrowser1, &WebView::DocumentComplete, window, [window, connection] {
+            QObject::disconnect(*connection);
+            window->StatusBar1->setPanelText(1, QStringLiteral("Site data is not kept in this "
+                                                               "window: another Zarvo Velmora is "
+                                                               "using it."));
+        });
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const CommandLine commandLine(arguments);
+    if (!commandLine.isValid()) {
+        std::fprintf(stderr, "%s\n", qPrintable(commandLine.error()));
+        return 2;
+    }
+
+    // First of all: a start that hands over to the running browser ends before it has made an
+    // application object, so it costs little and needs no display.
+    HandOver handOver(BrowserProfile::dataFolder());
+    const HandOver::Outcome outcome = handOver.ask(commandLine.address());
+    if (outcome == HandOver::Outcome::HandedOver)
+        return 0;
+    if (outcome == HandOver::Outcome::Elsewhere)
+        BrowserProfile::keepNothing();
+
     // The engine and the widgets share GL contexts; this must be set before the application.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    QApplication app(argc, argv);
+    // The toolkit and the engine see the program's name only: the address is ours.
+    int applicationArgc = 1;
+    QApplication app(applicationArgc, argv);
     QCoreApplication::setApplicationName(Product::ExecutableName);
     QGuiApplication::setDesktopFileName(Product::DesktopId);
     // Every window without an icon of its own, the dialogs included, shows the program's.
     QApplication::setWindowIcon(ProgramIcon::icon());
 
-    Form1 *startUp = Form1::newLoaded();
+    if (outcome == HandOver::Outcome::Unanswered && handOver.listen()) {
+        QObject::connect(&handOver, &HandOver::windowRequested, &app, &openHandedOverWindow);
+        QObject::connect(&app, &QCoreApplication::aboutToQuit, &handOver, &HandOver::stop);
+    }
+
+    Form1 *startUp = Form1::newLoaded(commandLine.address());
     startUp->showMaximized();
+    if (outcome == HandOver::Outcome::Elsewhere)
+        sayDataNotKept(startUp);
 
     const int status = QApplication::exec();
     Shutdown::releaseWindowsAndProfile();

@@ -220,16 +220,19 @@ void Form1::connectEvents()
             &Form1::WebBrowser1_ViewSourceRequested);
 }
 
-Form1 *Form1::newLoaded()
+Form1 *Form1::newLoaded(const QString &startAddress)
 {
     auto *window = new Form1;
-    window->Form_Load();
+    window->Form_Load(startAddress);
     return window;
 }
 
-void Form1::Form_Load()
+void Form1::Form_Load(const QString &startAddress)
 {
-    WebBrowser1->GoHome();
+    if (startAddress.isEmpty())
+        WebBrowser1->GoHome();
+    else
+        WebBrowser1->Navigate2(startAddress);
 
     // A failed stamp is skipped quietly; the favourites are still read.
     ListFile::AppendLine(Product::HistoryFile,

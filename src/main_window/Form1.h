@@ -29,10 +29,12 @@ public:
     explicit Form1(QWidget *parent = nullptr);
 
     // A new main window with its Form_Load done, not yet shown.
-    static Form1 *newLoaded();
+    static Form1 *newLoaded(const QString &startAddress = {});
 
-    // Home page, load stamp, favourites into the address box's list.
-    void Form_Load();
+    // Home page, load stamp, favourites into the address box's list. A start address (an address
+    // the program was started with) is visited instead of the home page, as the address box
+    // visits typed text; the rest is the same.
+    void Form_Load(const QString &startAddress = {});
     // Lays the controls out for the client area's current size.
     void Form_Resize();
     // Search: the result page for the category box's text, or nothing when it names no category.

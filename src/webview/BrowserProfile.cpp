@@ -5,19 +5,27 @@
 
 namespace {
 QWebEngineProfile *profile = nullptr;
+bool offTheRecord = false;
+
+QString folderName()
+{
+    return QStringLiteral("/zarvo-velmora");
 }
+} // namespace
 
 namespace BrowserProfile {
 
 QWebEngineProfile *shared()
 {
     if (!profile) {
+        if (offTheRecord) {
+            profile = new QWebEngineProfile;
+            return profile;
+        }
         profile = new QWebEngineProfile(QStringLiteral("zarvo-velmora"));
-        const QString folder = QStringLiteral("/zarvo-velmora");
-        profile->setPersistentStoragePath(
-            QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + folder);
+        profile->setPersistentStoragePath(dataFolder());
         profile->setCachePath(
-            QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + folder);
+            QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + folderName());
         profile->setPersistentCookiesPolicy(QWebEngineProfile::AllowPersistentCookies);
     }
     return profile;
@@ -27,6 +35,16 @@ void release()
 {
     delete profile;
     profile = nullptr;
+}
+
+QString dataFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + folderName();
+}
+
+void keepNothing()
+{
+    offTheRecord = true;
 }
 
 } // namespace BrowserProfile

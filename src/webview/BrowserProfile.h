@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 class QWebEngineProfile;
 
 // The one persistent engine profile all main windows share: cookies, cache and storage survive a
@@ -8,4 +10,9 @@ namespace BrowserProfile {
 QWebEngineProfile *shared();
 // Deletes the profile so it flushes to disk; every page must be gone by then.
 void release();
+// Where the profile keeps cookies and site data; one process at a time can use it.
+QString dataFolder();
+// From now on the shared profile keeps nothing on disk: another process is using the data
+// folder. Called before the profile is first made.
+void keepNothing();
 } // namespace BrowserProfile

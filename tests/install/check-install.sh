@@ -21,7 +21,7 @@ appstreamcli validate --no-net --strict "$share/metainfo/$id.metainfo.xml" >/dev
 
 for line in 'Name=Zarvo Velmora' 'Categories=Network;WebBrowser;' \
     'MimeType=text/html;x-scheme-handler/http;x-scheme-handler/https;' \
-    'Exec=zarvo-velmora-launch' "Icon=$id"; do
+    'Exec=zarvo-velmora-launch %u' "Icon=$id"; do
     grep -qxF "$line" "$entry" || fail "$entry lacks $line"
 done
 [ -x "$bin/zarvo-velmora" ] && [ -x "$bin/zarvo-velmora-launch" ] || fail "programs not in bin"
@@ -34,23 +34,31 @@ for size in 16 32 48 64 72 96; do
 done
 grep -q '<svg' "$share/icons/hicolor/scalable/apps/$id.svg" || fail "no scalable icon"
 
-# The launcher, beside a stand-in program that records where it runs and with what.
+# The launcher, beside a stand-in program that records where it runs and with what: the folder,
+# the number of arguments and the first.
 fake=$scratch/fake
 mkdir -p "$fake/bin" "$fake/my home" "$fake/started here"
 cp "$bin/zarvo-velmora-launch" "$fake/bin/"
-printf '#!/bin/sh\nprintf "%%s|%%s\\n" "$(pwd)" "$#" > "%s/ran"\n' "$fake" >"$fake/bin/zarvo-velmora"
+printf '#!/bin/sh\nprintf "%%s|%%s|%%s\\n" "$(pwd)" "$#" "$1" > "%s/ran"\n' "$fake" >"$fake/bin/zarvo-velmora"
 chmod +x "$fake/bin/zarvo-velmora"
-expect_run() { # HOME_VALUE EXPECTED_FOLDER HOW
+expect_run() { # HOME_VALUE EXPECTED_RUN HOW [ARGUMENT...]
     rm -f "$fake/ran"
-    case $3 in
-    path) (cd "$fake/started here" && HOME=$1 PATH="$fake/bin:$PATH" zarvo-velmora-launch) ;;
-    relative) (cd "$fake" && HOME=$1 ./bin/zarvo-velmora-launch) ;;
-    unset) (cd "$fake/started here" && unset HOME && "$fake/bin/zarvo-velmora-launch") ;;
+    home=$1 expected=$2 how=$3
+    shift 3
+    case $how in
+    path) (cd "$fake/started here" && HOME=$home PATH="$fake/bin:$PATH" zarvo-velmora-launch "$@") ;;
+    relative) (cd "$fake" && HOME=$home ./bin/zarvo-velmora-launch "$@") ;;
+    unset) (cd "$fake/started here" && unset HOME && "$fake/bin/zarvo-velmora-launch" "$@") ;;
     esac
-    [ "$(cat "$fake/ran")" = "$2|0" ] || fail "launcher ($3, HOME=$1) ran as $(cat "$fake/ran")"
+    [ "$(cat "$fake/ran")" = "$expected" ] || fail "launcher ($how, HOME=$home) ran as $(cat "$fake/ran")"
 }
-expect_run "$fake/my home" "$fake/my home" path
-expect_run "$fake/my home" "$fake/my home" relative
-expect_run "$fake/no such home" "$fake/started here" path
-expect_run "" "$fake/started here" unset
+expect_run "$fake/my home" "$fake/my home|0|" path
+expect_run "$fake/my home" "$fake/my home|0|" relative
+expect_run "$fake/no such home" "$fake/started here|0|" path
+expect_run "" "$fake/started here|0|" unset
+# The address from the desktop entry's %u, passed on; a file named from where it was started.
+expect_run "$fake/my home" "$fake/my home|1|https://example.com/a b" path "https://example.com/a b"
+touch "$fake/started here/page.html"
+expect_run "$fake/my home" "$fake/my home|1|$fake/started here/page.html" path page.html
+expect_run "$fake/my home" "$fake/my home|2|-x" path -x y
 echo "PASS"

@@ -38,6 +38,7 @@ private slots:
     void cleanup();
 
     void controlsAsDesigned();
+    void loadGoesHomeThenStampsThenReadsFavorites_data();
     void loadGoesHomeThenStampsThenReadsFavorites();
     void loadInAFreshFolderCreatesOnlyTheHistory();
     void favoritesFillTheAddressList_data();
@@ -90,8 +91,20 @@ void Form1Test::controlsAsDesigned()
     QVERIFY(stack.indexOf(window.Combo1) > stack.indexOf(window.Toolbar1));
 }
 
+// A start address (the program's argument) replaces only the home page, as typed text.
+void Form1Test::loadGoesHomeThenStampsThenReadsFavorites_data()
+{
+    QTest::addColumn<QString>("startAddress");
+    QTest::addColumn<QString>("firstCall");
+    QTest::newRow("home page") << QString() << "GoHome";
+    QTest::newRow("start address") << " example.com/a b "
+                                   << "Navigate2  example.com/a b ";
+}
+
 void Form1Test::loadGoesHomeThenStampsThenReadsFavorites()
 {
+    QFETCH(QString, startAddress);
+    QFETCH(QString, firstCall);
     WorkingFolder::write("Favorites.DAT", "http://a/\r\n");
     bool stampedBeforeHome = true;
     Form1 window;
@@ -100,8 +113,8 @@ void Form1Test::loadGoesHomeThenStampsThenReadsFavorites()
     view->onCall = [&](const QString &) {
         stampedBeforeHome = WorkingFolder::exists("History.DAT");
     };
-    window.Form_Load();
-    QCOMPARE(view->calls, QStringList{"GoHome"});
+    window.Form_Load(startAddress);
+    QCOMPARE(view->calls, QStringList{firstCall});
     QVERIFY(!stampedBeforeHome);
     const QStringList history = ListFile::ReadLines("History.DAT").entries;
     QCOMPARE(history.size(), 1);

@@ -1,0 +1,258 @@
+#include "app/HandOver.h"
+
+#include "app/Product.h"
+
+#include <QCryptographicHash>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QScopeGuard>
+#include <QStandardPaths>
+#include <QThread>
+#include <QTimer>
+#include <cerrno>
+#include <fcntl.h>
+#include <optional>
+#include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// A request: this line, the start's working folder and its address, each ended by a NUL (which
+// neither a path nor an argument can hold). The answer is one byte.
+const QByteArray Greeting = QByteArrayLiteral("zarvo-velmora hand-over 1");
+constexpr char Opened = 'O';
+constexpr char Elsewhere = 'E';
+constexpr int RequestFields = 3;
+constexpr qint64 MaxRequestBytes = 64 * 1024;
+// A browser that has not answered by then is taken for dead: its socket is replaced.
+constexpr int AnswerMs = 1000;
+// A start that connects and sends nothing is let go.
+constexpr int RequestMs = 2000;
+// Starts at the same moment wait for each other this long at most.
+constexpr int LockMs = 3000;
+
+QByteArray encoded(const QString &path)
+{
+    return QFile::encodeName(path);
+}
+
+std::optional<uid_t> peerUser(qintptr descriptor)
+{
+    ucred credentials{};
+    socklen_t size = sizeof credentials;
+    if (::getsockopt(int(descriptor), SOL_SOCKET, SO_PEERCRED, &credentials, &size) != 0)
+        return std::nullopt;
+    return credentials.uid;
+}
+
+// A folder only this user can enter.
+bool isPrivate(const QString &folder)
+{
+    struct stat status {};
+    return ::lstat(encoded(folder).constData(), &status) == 0 && S_ISDIR(status.st_mode) &&
+           status.st_uid == ::geteuid() && (status.st_mode & 077) == 0;
+}
+
+} // namespace
+
+HandOver::HandOver(const QString &dataFolder, QObject *parent)
+    : QObject(parent), m_dataFolder(dataFolder)
+{
+}
+
+HandOver::~HandOver()
+{
+    stop();
+    unlock();
+}
+
+QString HandOver::socketPath(const QString &runtimeFolder, const QString &dataFolder)
+{
+    // Named after the folder as the file system knows it, whichever way it was reached.
+    QDir().mkpath(dataFolder);
+    QString folder = QFileInfo(dataFolder).canonicalFilePath();
+    if (folder.isEmpty())
+        folder = QDir::cleanPath(QDir(dataFolder).absolutePath());
+    const QByteArray hash =
+        QCryptographicHash::hash(encoded(folder), QCryptographicHash::Sha256).toHex().left(16);
+    return QDir(runtimeFolder)
+        .filePath(Product::ExecutableName + QLatin1Char('-') + QString::fromLatin1(hash) +
+                  QStringLiteral(".socket"));
+}
+
+HandOver::Outcome HandOver::ask(const QString &address)
+{
+    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (runtime.isEmpty() || !isPrivate(runtime))
+        return Outcome::Alone;
+    m_path = socketPath(runtime, m_dataFolder);
+    m_workingFolder = QFileInfo(QDir::currentPath()).canonicalFilePath();
+
+    lock();
+    Outcome outcome = Outcome::Unanswered;
+    if (askRunning(address, &outcome))
+        unlock();
+    return outcome;
+}
+
+// Starts at the same moment take turns: one becomes the browser, the others then find it. Held
+// while a start asks and, if nobody answers, until it listens.
+void HandOver::lock()
+{
+    m_lock = ::open(encoded(m_path + QStringLiteral(".lock")).constData(),
+                    O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (m_lock < 0)
+        return;
+    const QDeadlineTimer deadline(LockMs);
+    while (::flock(m_lock, LOCK_EX | LOCK_NB) != 0) {
+        // A start that holds it longer than any start takes is stopped: go on without.
+        if (errno != EWOULDBLOCK || deadline.hasExpired()) {
+            unlock();
+            return;
+        }
+        QThread::msleep(10);
+    }
+}
+
+void HandOver::unlock()
+{
+    if (m_lock >= 0)
+        ::close(m_lock);
+    m_lock = -1;
+}
+
+bool HandOver::askRunning(const QString &address, Outcome *outcome)
+{
+    // Another user's socket is never used, nor anything that is not a socket.
+    struct stat status {};
+    if (::lstat(encoded(m_path).constData(), &status) != 0 || !S_ISSOCK(status.st_mode) ||
+        status.st_uid != ::geteuid())
+        return false;
+
+    const QDeadlineTimer deadline(AnswerMs);
+    QLocalSocket socket;
+    socket.connectToServer(m_path);
+    if (!socket.waitForConnected(int(deadline.remainingTime())) ||
+        peerUser(socket.socketDescriptor()) != ::geteuid())
+        return false;
+    const QByteArray request =
+        Greeting + '\0' + encoded(QDir::currentPath()) + '\0' + address.toUtf8() + '\0';
+    socket.write(request);
+    while (socket.bytesToWrite() > 0 && socket.waitForBytesWritten(int(deadline.remainingTime()))) {
+    }
+    while (socket.bytesAvailable() < 1 && socket.waitForReadyRead(int(deadline.remainingTime()))) {
+    }
+    char answer = 0;
+    if (!socket.getChar(&answer))
+        return false;
+    if (answer == Opened)
+        *outcome = Outcome::HandedOver;
+    else if (answer == Elsewhere)
+        *outcome = Outcome::Elsewhere;
+    else
+        return false;
+    return true;
+}
+
+bool HandOver::listen()
+{
+    const auto unlocked = qScopeGuard([this] { unlock(); });
+    if (m_path.isEmpty() || m_thread)
+        return false;
+    // Whatever is left at the name is the socket of a browser that ended without closing it, of
+    // one that hangs, or of another user: it is replaced.
+    if (::unlink(encoded(m_path).constData()) != 0 && errno != ENOENT)
+        return false;
+    auto *server = new QLocalServer;
+    server->setSocketOptions(QLocalServer::UserAccessOption);
+    struct stat status {};
+    if (!server->listen(m_path) || ::lstat(encoded(m_path).constData(), &status) != 0) {
+        delete server;
+        return false;
+    }
+    m_server = server;
+    m_device = status.st_dev;
+    m_inode = status.st_ino;
+
+    // Answered on a thread of its own, so that a start is answered at once even while this
+    // browser's windows are busy (its own start-up, a long page): only a browser that is gone
+    // or stopped is ever taken for dead.
+    connect(server, &QLocalServer::newConnection, server, [this, server] {
+        while (QLocalSocket *socket = server->nextPendingConnection())
+            serve(socket);
+    });
+    m_thread = new QThread(this);
+    m_thread->setObjectName(QStringLiteral("hand-over"));
+    server->moveToThread(m_thread);
+    m_thread->start();
+    return true;
+}
+
+void HandOver::serve(QLocalSocket *socket)
+{
+    connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+    if (peerUser(socket->socketDescriptor()) != ::geteuid()) {
+        socket->abort();
+        socket->deleteLater();
+        return;
+    }
+    QTimer::singleShot(RequestMs, socket, [socket] { socket->abort(); });
+    connect(socket, &QLocalSocket::readyRead, socket, [this, socket] { answer(socket); });
+    answer(socket);
+}
+
+void HandOver::answer(QLocalSocket *socket)
+{
+    if (socket->state() != QLocalSocket::ConnectedState)
+        return;
+    const QByteArray received = socket->peek(MaxRequestBytes + 1);
+    if (received.count('\0') < RequestFields) {
+        if (received.size() > MaxRequestBytes)
+            socket->abort();
+        return;
+    }
+    const QList<QByteArray> fields = socket->readAll().split('\0');
+    if (fields.value(0) != Greeting) {
+        socket->abort();
+        return;
+    }
+    // The lists live in the working folder: a start in another one keeps its own lists, so it
+    // cannot be this browser's window.
+    const QString folder = QFileInfo(QFile::decodeName(fields.value(1))).canonicalFilePath();
+    const bool here = !folder.isEmpty() && folder == m_workingFolder;
+    socket->putChar(here ? Opened : Elsewhere);
+    socket->disconnectFromServer();
+    if (here) {
+        const QString address = QString::fromUtf8(fields.value(2));
+        QMetaObject::invokeMethod(
+            this, [this, address] { emit windowRequested(address); }, Qt::QueuedConnection);
+    }
+}
+
+void HandOver::stop()
+{
+    if (!m_thread)
+        return;
+    QMetaObject::invokeMethod(
+        m_server,
+        [this] {
+            // A browser taken for dead while it hung finds another browser's socket at the name:
+            // that one stays. Closing this server would remove it, so it is left as it is.
+            struct stat status {};
+            if (::lstat(encoded(m_path).constData(), &status) == 0 && status.st_dev == m_device &&
+                status.st_ino == m_inode)
+                delete m_server;
+            m_server = nullptr;
+        },
+        Qt::BlockingQueuedConnection);
+    m_thread->quit();
+    m_thread->wait();
+    delete m_thread;
+    m_thread = nullptr;
+}

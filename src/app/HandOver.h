@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <sys/types.h>
+
+class QLocalServer;
+class QLocalSocket;
+class QThread;
+
+// One browser per web profile. The engine locks a profile's site storage for the process that
+// opened it first, so a second process on the same profile would silently lose what pages store.
+// The first start therefore listens on a local socket named after the profile's data folder, in
+// the user's private runtime folder; a later start hands its working folder and its address over
+// and ends, and the running browser opens the window.
+class HandOver : public QObject {
+    Q_OBJECT
+
+public:
+    enum class Outcome {
+        // The running browser opens the window; this start ends.
+        HandedOver,
+        // A running browser has the profile but works in another folder, with other lists.
+        Elsewhere,
+        // No browser answered: this start is to become the browser of the profile (listen()).
+        Unanswered,
+        // No private socket can be had: this start runs on its own, as if it were the only one.
+        Alone,
+    };
+
+    explicit HandOver(const QString &dataFolder, QObject *parent = nullptr);
+    ~HandOver() override;
+
+    // Hands this start over to the browser running for the profile. Needs no application object,
+    // so a start that hands over ends before it has made one. When nobody answered, later starts
+    // wait until this one listens (or ends).
+    Outcome ask(const QString &address);
+    // Becomes the browser that later starts find; false when it cannot.
+    bool listen();
+    // Stops taking hand-overs, as the program ends.
+    void stop();
+
+    // The socket of a profile's data folder inside a runtime folder.
+    static QString socketPath(const QString &runtimeFolder, const QString &dataFolder);
+
+signals:
+    // A later start in this browser's folder asks for a window on the address (empty: the home
+    // page).
+    void windowRequested(const QString &address);
+
+private:
+    // Asks the browser at the socket; false when nobody of this user answers within a second.
+    bool askRunning(const QString &address, Outcome *outcome);
+    void lock();
+    void unlock();
+    // On the listening thread.
+    void serve(QLocalSocket *socket);
+    void answer(QLocalSocket *socket);
+
+    QString m_dataFolder;
+    QString m_path;
+    QString m_workingFolder;
+    QLocalServer *m_server = nullptr;
+    QThread *m_thread = nullptr;
+    int m_lock = -1;
+    dev_t m_device = 0;
+    ino_t m_inode = 0;
+};

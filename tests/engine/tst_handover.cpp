@@ -1,0 +1,294 @@
+#include "app/HandOver.h"
+#include "support/LoopbackServer.h"
+#include "support/TestMain.h"
+#include "webview/BrowserProfile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QProcess>
+#include <QScopeGuard>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int LoadMs = 60000;
+
+// A page stores a value; another reports what it finds, by the address it asks for next.
+const QByteArray StoringPage =
+    "<!DOCTYPE html><title>Storing</title><script>localStorage.setItem('kept', 'first');"
+    "</script>";
+const QByteArray ReadingPage = "<!DOCTYPE html><title>Reading</title><script>"
+                               "fetch('/seen/' + localStorage.getItem('kept'));</script>";
+const QByteArray OverwritingPage = "<!DOCTYPE html><title>Overwriting</title><script>"
+                                   "fetch('/seen-elsewhere/' + localStorage.getItem('kept'));"
+                                   "localStorage.setItem('kept', 'elsewhere');</script>";
+
+QByteArray history(const QString &folder)
+{
+    QFile file(QDir(folder).filePath(QStringLiteral("History.DAT")));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// A running start of the built program; ended when the test leaves it.
+class Start {
+public:
+    Start(const QProcessEnvironment &environment, const QString &folder,
+          const QStringList &arguments)
+    {
+        m_process.setProcessEnvironment(environment);
+        m_process.setWorkingDirectory(folder);
+        m_process.start(QStringLiteral(ZV_PROGRAM), arguments);
+    }
+    ~Start()
+    {
+        if (m_process.state() == QProcess::NotRunning)
+            return;
+        m_process.terminate();
+        if (!m_process.waitForFinished(10000))
+            m_process.kill();
+        m_process.waitForFinished();
+    }
+    Start(const Start &) = delete;
+    Start &operator=(const Start &) = delete;
+
+    QProcess &process() { return m_process; }
+    // Ended by itself, with status 0.
+    bool endedWell(int timeoutMs = 30000)
+    {
+        return (m_process.state() == QProcess::NotRunning ||
+                m_process.waitForFinished(timeoutMs)) &&
+               m_process.exitStatus() == QProcess::NormalExit && m_process.exitCode() == 0;
+    }
+    QString output() { return QString::fromLocal8Bit(m_process.readAllStandardError()); }
+
+private:
+    QProcess m_process;
+};
+
+// A socket file at the browser's name that no browser listens on.
+int boundSocket(const QString &path, bool listening)
+{
+    const int descriptor = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray name = QFile::encodeName(path);
+    qstrncpy(address.sun_path, name.constData(), sizeof address.sun_path);
+    if (descriptor < 0 ||
+        ::bind(descriptor, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0 ||
+        (listening && ::listen(descriptor, 4) != 0))
+        return -1;
+    return descriptor;
+}
+
+} // namespace
+
+// Starts of the built program on one web profile: a later start hands over to the running
+// browser, which opens the window; its site storage stays one.
+class HandOverTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+
+    void wrongArgumentsOpenNoWindow_data();
+    void wrongArgumentsOpenNoWindow();
+    void aSecondStartHandsOverAndSharesSiteStorage();
+    void twoStartsAtOnceMakeOneBrowser();
+    void aSocketNoBrowserAnswersOnIsReplaced_data();
+    void aSocketNoBrowserAnswersOnIsReplaced();
+
+private:
+    QString folder(const QString &name);
+    QString socketPath() const;
+
+    LoopbackServer m_server;
+    std::unique_ptr<QTemporaryDir> m_home;
+    QString m_runtime;
+    QProcessEnvironment m_environment;
+};
+
+void HandOverTest::initTestCase()
+{
+    QVERIFY(m_server.listen());
+    m_server.serveHtml(QStringLiteral("/home.html"), "<!DOCTYPE html><title>Home</title>");
+    m_server.serveHtml(QStringLiteral("/store.html"), StoringPage);
+    m_server.serveHtml(QStringLiteral("/read.html"), ReadingPage);
+    m_server.serveHtml(QStringLiteral("/overwrite.html"), OverwritingPage);
+}
+
+// Each case on a fresh profile, home page on the server, a private runtime folder.
+void HandOverTest::init()
+{
+    m_home = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_home->isValid());
+    const QDir home(m_home->path());
+    QVERIFY(home.mkpath(QStringLiteral("config/zarvo-velmora")));
+    QFile ini(home.filePath(QStringLiteral("config/zarvo-velmora/webview.ini")));
+    QVERIFY(ini.open(QIODevice::WriteOnly));
+    ini.write("[General]\nHomePage=" + m_server.url(QStringLiteral("/home.html")).toEncoded() +
+              "\n");
+    ini.close();
+    m_runtime = home.filePath(QStringLiteral("runtime"));
+    QVERIFY(home.mkpath(m_runtime));
+    QVERIFY(
+        QFile::setPermissions(m_runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+
+    // This test's own data folder is the programs' too: it names their socket.
+    qputenv("XDG_DATA_HOME", QFile::encodeName(home.filePath(QStringLiteral("data"))));
+    m_environment = QProcessEnvironment::systemEnvironment();
+    m_environment.insert(QStringLiteral("XDG_CONFIG_HOME"),
+                         home.filePath(QStringLiteral("config")));
+    m_environment.insert(QStringLiteral("XDG_CACHE_HOME"), home.filePath(QStringLiteral("cache")));
+    m_environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime);
+}
+
+QString HandOverTest::folder(const QString &name)
+{
+    const QString path = QDir(m_home->path()).filePath(name);
+    return QDir().mkpath(path) ? path : QString();
+}
+
+QString HandOverTest::socketPath() const
+{
+    return HandOver::socketPath(m_runtime, BrowserProfile::dataFolder());
+}
+
+void HandOverTest::wrongArgumentsOpenNoWindow_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("two addresses") << QStringList{"example.com", "example.org"};
+    QTest::newRow("two after the end of options") << QStringList{"--", "-a", "-b"};
+    QTest::newRow("short option") << QStringList{"-x"};
+    QTest::newRow("long option") << QStringList{"--new-window"};
+    QTest::newRow("a toolkit option") << QStringList{"-platform", "offscreen"};
+    QTest::newRow("an engine switch") << QStringList{"--no-sandbox"};
+    QTest::newRow("option with a line break") << QStringList{"-a\nb"};
+}
+
+void HandOverTest::wrongArgumentsOpenNoWindow()
+{
+    QFETCH(QStringList, arguments);
+    const QString here = folder(QStringLiteral("here"));
+    Start start(m_environment, here, arguments);
+    QVERIFY(start.process().waitForFinished(30000));
+    QCOMPARE(start.process().exitCode(), 2);
+    const QString message = start.output();
+    QCOMPARE(message.count(u'\n'), 1);
+    QVERIFY2(message.endsWith(QLatin1String("Usage: zarvo-velmora [ADDRESS]\n")),
+             qPrintable(message));
+    // No window was loaded: no load stamp.
+    QVERIFY(!QFile::exists(QDir(here).filePath(QStringLiteral("History.DAT"))));
+}
+
+void HandOverTest::aSecondStartHandsOverAndSharesSiteStorage()
+{
+    const QString here = folder(QStringLiteral("here"));
+    const QString elsewhere = folder(QStringLiteral("elsewhere"));
+    const QString store = m_server.url(QStringLiteral("/store.html")).toString();
+    Start first(m_environment, here, {store});
+    QTRY_VERIFY_WITH_TIMEOUT(history(here).contains(store.toUtf8() + "\r\n"), LoadMs);
+    QVERIFY(!history(here).contains("/home.html"));
+
+    // Without a scheme, as the address box takes it.
+    const QString read = m_server.url(QStringLiteral("/read.html")).toString().mid(7);
+    Start second(m_environment, here, {read});
+    QVERIFY2(second.endedWell(), qPrintable(second.output()));
+    QTRY_VERIFY_WITH_TIMEOUT(m_server.requests().contains(QStringLiteral("/seen/first")), LoadMs);
+    QCOMPARE(first.process().state(), QProcess::Running);
+    // The running browser loaded the window: its own load stamp, then the page.
+    QTRY_VERIFY_WITH_TIMEOUT(history(here).endsWith("/read.html\r\n"), LoadMs);
+    QCOMPARE(history(here).count("\r\n"), 4);
+
+    // A start in another folder has its own lists and stores nothing where the first browser
+    // keeps its site data.
+    Start other(m_environment, elsewhere,
+                {m_server.url(QStringLiteral("/overwrite.html")).toString()});
+    QTRY_VERIFY_WITH_TIMEOUT(m_server.requests().contains(QStringLiteral("/seen-elsewhere/null")),
+                             LoadMs);
+    QTRY_VERIFY_WITH_TIMEOUT(history(elsewhere).endsWith("/overwrite.html\r\n"), LoadMs);
+    QCOMPARE(other.process().state(), QProcess::Running);
+    QCOMPARE(history(here).count("\r\n"), 4);
+
+    // Started with no address, a handed-over window opens the home page.
+    Start third(m_environment, here, {});
+    QVERIFY2(third.endedWell(), qPrintable(third.output()));
+    QTRY_VERIFY_WITH_TIMEOUT(history(here).endsWith("/home.html\r\n"), LoadMs);
+    Start fourth(m_environment, here, {read});
+    QVERIFY2(fourth.endedWell(), qPrintable(fourth.output()));
+    QTRY_COMPARE_WITH_TIMEOUT(m_server.requests().count(QStringLiteral("/seen/first")), 2, LoadMs);
+    QVERIFY(!m_server.requests().contains(QStringLiteral("/seen/elsewhere")));
+}
+
+// Started together, one becomes the browser and the other hands over to it.
+void HandOverTest::twoStartsAtOnceMakeOneBrowser()
+{
+    const QString here = folder(QStringLiteral("here"));
+    Start one(m_environment, here, {});
+    Start two(m_environment, here, {});
+    QTRY_COMPARE_WITH_TIMEOUT(history(here).count("/home.html\r\n"), 2, LoadMs);
+    QCOMPARE(int(one.process().state() == QProcess::Running) +
+                 int(two.process().state() == QProcess::Running),
+             1);
+    Start &ended = one.process().state() == QProcess::Running ? two : one;
+    QVERIFY2(ended.endedWell(), qPrintable(ended.output()));
+}
+
+void HandOverTest::aSocketNoBrowserAnswersOnIsReplaced_data()
+{
+    QTest::addColumn<QString>("left");
+    QTest::newRow("left by a browser that crashed") << "dead";
+    QTest::newRow("taken but never answered") << "silent";
+    QTest::newRow("another user's") << "other user";
+}
+
+void HandOverTest::aSocketNoBrowserAnswersOnIsReplaced()
+{
+    QFETCH(QString, left);
+    const QString path = socketPath();
+    int descriptor = -1;
+    QLocalServer impostor;
+    if (left == QLatin1String("other user")) {
+        if (::geteuid() != 0)
+            QSKIP("only root can leave a socket of another user here");
+        // It would take any start: a browser that used it would end at once.
+        connect(&impostor, &QLocalServer::newConnection, &impostor, [&impostor] {
+            while (QLocalSocket *socket = impostor.nextPendingConnection()) {
+                connect(socket, &QLocalSocket::readyRead, socket, [socket] {
+                    socket->readAll();
+                    socket->putChar('O');
+                });
+            }
+        });
+        QVERIFY(impostor.listen(path));
+        QCOMPARE(::chown(QFile::encodeName(path).constData(), 65534, 65534), 0);
+    } else {
+        descriptor = boundSocket(path, left == QLatin1String("silent"));
+        QVERIFY(descriptor >= 0);
+        if (left == QLatin1String("dead"))
+            ::close(descriptor);
+    }
+    const auto closeLeft = qScopeGuard([descriptor, left] {
+        if (left == QLatin1String("silent"))
+            ::close(descriptor);
+    });
+
+    const QString here = folder(QStringLiteral("here"));
+    Start first(m_environment, here, {});
+    QTRY_VERIFY_WITH_TIMEOUT(history(here).contains("/home.html\r\n"), LoadMs);
+    QCOMPARE(first.process().state(), QProcess::Running);
+    // The socket is the browser's now: the next start hands over.
+    Start second(m_environment, here, {});
+    QVERIFY2(second.endedWell(), qPrintable(second.output()));
+    QTRY_COMPARE_WITH_TIMEOUT(history(here).count("/home.html\r\n"), 2, LoadMs);
+}
+
+ZV_TEST_MAIN(HandOverTest)
+#include "tst_handover.moc"
