@@ -248,7 +248,7 @@ void BrowsingTest::aLinkThatShowsNoPageLeavesThePageAsItWas_data()
     QTest::addColumn<QString>("statusText"); // what the status bar ends with
     QTest::newRow("a download") << "/to-download"
                                 << "/file.zip"
-                                << "Download complete: ";
+                                << "Saved file.zip to ";
     QTest::newRow("a mailto: link, not allowed") << "/to-mail" << QString() << "Not opened: ";
     QTest::newRow("204 No Content") << "/to-nothing"
                                     << "/nothing"
