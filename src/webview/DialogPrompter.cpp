@@ -2,6 +2,7 @@
 
 #include "webview/CertificateErrorDialog.h"
 #include "webview/LoginDialog.h"
+#include "webview/ScriptDialog.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -54,4 +55,17 @@ bool DialogPrompter::proceedDespiteCertificateError(QWidget *parent, const QStri
 bool DialogPrompter::allow(QWidget *parent, const QString &site, const QString &what)
 {
     return yes(parent, tr("Permission"), tr("%1 wants to %2.\nDo you allow it?").arg(site, what));
+}
+
+Prompter::PageAnswer DialogPrompter::pageDialog(QWidget *parent, PageDialog kind,
+                                                const QString &site, const QString &message,
+                                                const QString &defaultText, bool offerToStop)
+{
+    return ScriptDialog::ask(parent, kind, site, message, defaultText, offerToStop);
+}
+
+bool DialogPrompter::allowDownloads(QWidget *parent, const QString &site)
+{
+    return yes(parent, tr("Downloads"),
+               tr("This site wants to download several files: %1\nDo you allow it?").arg(site));
 }

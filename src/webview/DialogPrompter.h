@@ -4,7 +4,7 @@
 
 // The questions as modal dialogs; each one's default button is the safe answer.
 class DialogPrompter : public Prompter {
-  public:
+public:
     QString saveAs(QWidget *parent, const QString &suggestedPath) override;
     bool overwrite(QWidget *parent, const QString &path) override;
     std::optional<Login> login(QWidget *parent, const QString &site, const QString &realm,
@@ -12,4 +12,8 @@ class DialogPrompter : public Prompter {
     bool proceedDespiteCertificateError(QWidget *parent, const QString &host, const QString &error,
                                         bool overridable) override;
     bool allow(QWidget *parent, const QString &site, const QString &what) override;
+    PageAnswer pageDialog(QWidget *parent, PageDialog kind, const QString &site,
+                          const QString &message, const QString &defaultText,
+                          bool offerToStop) override;
+    bool allowDownloads(QWidget *parent, const QString &site) override;
 };

@@ -8,10 +8,18 @@ class QWidget;
 // Every question the web view puts to the person at the screen. The program answers through
 // dialogs; tests install their own answers. Each question's safe answer is its default.
 class Prompter {
-  public:
+public:
     struct Login {
         QString user;
         QString password;
+    };
+
+    // A page's own dialogs: alert, confirm and prompt.
+    enum class PageDialog { Alert, Confirm, Prompt };
+    struct PageAnswer {
+        bool accepted = false;    // OK rather than Cancel, or the dialog closed
+        QString text;             // a prompt's answer
+        bool stopDialogs = false; // "Don't let this page show more dialogs" was ticked
     };
 
     virtual ~Prompter() = default;
@@ -28,6 +36,13 @@ class Prompter {
                                                 const QString &error, bool overridable) = 0;
     // Whether the site may use something (its description, "your camera", say).
     virtual bool allow(QWidget *parent, const QString &site, const QString &what) = 0;
+    // A page's alert, confirm or prompt (with its suggested text). offerToStop adds the choice to
+    // silence the page. Closing the parent window closes the dialog, unanswered.
+    virtual PageAnswer pageDialog(QWidget *parent, PageDialog kind, const QString &site,
+                                  const QString &message, const QString &defaultText,
+                                  bool offerToStop) = 0;
+    // Whether the site may download files it starts without a click.
+    virtual bool allowDownloads(QWidget *parent, const QString &site) = 0;
 
     // The dialogs, unless a test installed its own answers.
     static Prompter &current();

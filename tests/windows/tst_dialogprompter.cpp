@@ -23,11 +23,11 @@ void whenDialogShows(std::function<void(QWidget *)> act)
 class DialogPrompterTest : public QObject {
     Q_OBJECT
 
-  private slots:
+private slots:
     void enterTakesTheSafeAnswer_data();
     void enterTakesTheSafeAnswer();
 
-  private:
+private:
     DialogPrompter m_prompter;
 };
 
@@ -44,6 +44,9 @@ void DialogPrompterTest::enterTakesTheSafeAnswer_data()
     QTest::newRow("certificate") << std::function([](Prompter &p) {
         return p.proceedDespiteCertificateError(nullptr, "site.test", "Unknown authority", true);
     }) << true;
+    QTest::newRow("downloads without a click")
+        << std::function([](Prompter &p) { return p.allowDownloads(nullptr, "site.test"); })
+        << false;
     QTest::newRow("final certificate error") << std::function([](Prompter &p) {
         return p.proceedDespiteCertificateError(nullptr, "site.test", "Revoked", false);
     }) << false;
