@@ -14,6 +14,8 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTreeWidget>
+#include <QWebEngineView>
+#include <algorithm>
 
 namespace {
 
@@ -72,6 +74,7 @@ private slots:
     void brokenDownloadIsReportedAsFailed();
     void threeStartedTogetherWithoutAClick_data();
     void threeStartedTogetherWithoutAClick();
+    void eachClickDownloadsWithoutAQuestion();
     void suggestedNamesAreMadeSafe_data();
     void suggestedNamesAreMadeSafe();
 
@@ -270,6 +273,32 @@ void DownloadsTest::threeStartedTogetherWithoutAClick()
         questions.replaceInStrings("F/", m_folder->path() + "/").replaceInStrings("SITE", site));
 }
 
+void DownloadsTest::eachClickDownloadsWithoutAQuestion()
+{
+    m_server.serveHtml("/link", "<title>Link</title><style>a { position: fixed; inset: 0 }</style>"
+                                "<a href='/report' download>Report</a>");
+    useSettings(false);
+    m_view->resize(400, 300);
+    m_view->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
+    QSignalSpy done(m_view.get(), &WebView::DocumentComplete);
+    m_view->Navigate(m_server.url("/link").toString());
+    QVERIFY(done.wait(20000));
+    QSignalSpy status(m_view.get(), &WebView::StatusTextChange);
+    QWidget *input = m_view->engineView()->focusProxy();
+    QVERIFY(input);
+    for (const QString name : {"report.txt", "report (1).txt"}) {
+        QTest::mouseClick(input, Qt::LeftButton, {}, input->rect().center());
+        const QString complete = "Download complete: " + m_folder->filePath(name);
+        QTRY_VERIFY_WITH_TIMEOUT(std::any_of(status.cbegin(), status.cend(),
+                                             [&](const QList<QVariant> &text) {
+                                                 return text.at(0).toString() == complete;
+                                             }),
+                                 20000);
+    }
+    QCOMPARE(m_prompter->asked, QStringList());
+}
+
 void DownloadsTest::suggestedNamesAreMadeSafe_data()
 {
     QTest::addColumn<QString>("suggested");
@@ -280,8 +309,10 @@ void DownloadsTest::suggestedNamesAreMadeSafe_data()
                                 << "....etcpasswd";
     QTest::newRow("backslashes") << "..\\up\\file.txt"
                                  << "..upfile.txt";
-    QTest::newRow("C0, DEL and C1")
-        << QString("a\x01" "b\tc\x7F" "d\u0085e\u009F.txt") << "abcde.txt";
+    QTest::newRow("C0, DEL and C1") << QString("a\x01"
+                                               "b\tc\x7F"
+                                               "d\u0085e\u009F.txt")
+                                    << "abcde.txt";
     QTest::newRow("only dots") << ".."
                                << "download";
     QTest::newRow("nothing left") << QString("/\x1B\u0090") << "download";
