@@ -34,6 +34,7 @@
 #include <QShortcut>
 #include <QTimer>
 #include <QToolBar>
+#include <optional>
 
 namespace {
 
@@ -332,8 +333,8 @@ void Form1::addToFavorites()
 {
     // Any failure ends the command quietly: no message, nothing more written. The file stays
     // open while the confirmation is on screen, and a missing file is created even when
-    // nothing is written to it.
-    // The lock is let go before the confirmation: another writer need not wait for the user.
+    // nothing is written to it. The list's lock is let go before the confirmation: another
+    // writer need not wait for the user.
     auto lock = std::make_optional<ListFileLock>(Product::FavoritesFile);
     if (!lock->isLocked())
         return;
