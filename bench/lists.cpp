@@ -1,11 +1,13 @@
 // The list files in the windows: opening the History and Favorites windows on long lists, each
-// beside the time to read the same file alone, and one history append on a long History.DAT
-// beside one on an empty file. Prints its rows of the bench table; the driver runs it.
+// beside the time to read the same file alone; Clear Selected on a long Favorites.DAT beside
+// reading it; and one history append on a long History.DAT beside one on an empty file. Prints its
+// rows of the bench table; the driver runs it.
 #include "Table.h"
 
 #include "app/Product.h"
 #include "lists/Form3.h"
 #include "lists/Form4.h"
+#include "lists/ListBox.h"
 #include "lists/ListFile.h"
 #include "main_window/Form1.h"
 #include "support/FakeWebView.h"
@@ -88,6 +90,32 @@ void windowRow(const QString &window, const QString &fileName, int entries, doub
                     limitMs > 0 ? Table::verdict(opened < limitMs) : QString());
 }
 
+// Clear Selected in the Favorites window on a row in the middle of a long list, from the click
+// until the file is rewritten and the row is gone; the file and the list lose one entry a run.
+void clearSelectedRow(int entries, double limitMs)
+{
+    writeList(Product::FavoritesFile, entries);
+    ListFile::Lines lines;
+    const double read = medianMs(
+        WindowRuns, [&] { lines = ListFile::ReadLines(Product::FavoritesFile); },
+        [&] { lines = {}; });
+    Form3 *window = Form3::showShared();
+    window->repaint();
+    const auto select = [window] { window->List1->selectRow(window->List1->count() / 2); };
+    select();
+    const double cleared = medianMs(
+        WindowRuns, [window] { window->Command3_Click(); }, select);
+    if (window->List1->count() != entries - WindowRuns - 1)
+        qFatal("Clear Selected did not remove a row each run");
+    delete window;
+    Table::printRow(
+        QStringLiteral("Clear Selected in the Favorites window on %1 entries, ms (baseline: "
+                       "reading the file)")
+            .arg(QLocale(QLocale::English).toString(entries)),
+        Table::number(cleared, 1), Table::number(read, 1), Table::ratio(cleared / read),
+        QStringLiteral("< %1 ms").arg(limitMs), Table::verdict(cleared < limitMs));
+}
+
 // One DocumentComplete of a main window, which appends the page to History.DAT; the file is cut
 // back to its size before each run, so every run appends to the same file.
 double appendUs(Form1 *window, int entries)
@@ -139,6 +167,8 @@ int main(int argc, char *argv[])
         windowRow(QStringLiteral("History"), Product::HistoryFile, entries, &openAndPaint<Form4>,
                   entries == 1'000'000 ? 1000 : 0);
     windowRow(QStringLiteral("Favorites"), Product::FavoritesFile, 100'000, &openAndPaint<Form3>);
+    clearSelectedRow(1'000'000, 500);
+    QFile::remove(Product::FavoritesFile);
     QFile::remove(Product::HistoryFile);
     appendRow();
     return 0;

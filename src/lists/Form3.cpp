@@ -11,7 +11,6 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QFileInfo>
 #include <QPointer>
 #include <QPushButton>
 
@@ -21,37 +20,6 @@ QPointer<Form3> &sharedWindow()
 {
     static QPointer<Form3> window;
     return window;
-}
-
-// Where the selected favourite stands in the file as it is now. The toolbar only appends, so
-// the row normally still holds it; when the file was changed by other means, the equal entry
-// nearest the row (the earlier one on a tie). -1 when the file no longer holds it.
-qsizetype entryToRemove(const QStringList &entries, int row, const QString &text)
-{
-    if (row < entries.size() && entries[row] == text)
-        return row;
-    qsizetype nearest = -1;
-    for (qsizetype i = 0; i < entries.size(); ++i) {
-        if (entries[i] == text && (nearest < 0 || qAbs(i - row) < qAbs(nearest - row)))
-            nearest = i;
-    }
-    return nearest;
-}
-
-// Removes that one entry and keeps every other, also those appended since the list was filled.
-// False when the file could not be read to its end or rewritten: it is then left as it was.
-bool removeFromFile(int row, const QString &text)
-{
-    if (!QFileInfo::exists(Product::FavoritesFile))
-        return true; // nothing left to remove, and nothing to create
-    ListFile::Lines lines = ListFile::ReadLines(Product::FavoritesFile);
-    if (!lines.ok)
-        return false;
-    const qsizetype at = entryToRemove(lines.entries, row, text);
-    if (at < 0)
-        return true;
-    lines.entries.removeAt(at);
-    return ListFile::WriteLines(Product::FavoritesFile, lines.entries);
 }
 
 } // namespace
@@ -130,7 +98,9 @@ void Form3::Command3_Click()
     // Nothing selected, or a blank row: a blank row goes only with Clear All.
     if (text.isEmpty())
         return;
-    if (!removeFromFile(row, text))
+    // Only that one entry goes, found where it stands in the file now (the toolbar may have
+    // appended meanwhile); every other entry stays.
+    if (!ListFile::RemoveEntry(Product::FavoritesFile, row, text))
         return; // the row stays: the file still holds it
     List1->removeRow(row);
     if (List1->count() > 0)

@@ -1,17 +1,22 @@
 #include "lists/ListFile.h"
 
+#include "lists/ListFileLock.h"
 #include "lists/Windows1252.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <cstring>
+#include <initializer_list>
 
 namespace {
 
 constexpr char CR = '\r';
 constexpr char LF = '\n';
 constexpr qint64 ReadChunk = 1 << 20;
+
+// Replaces the file's content with the parts, one after another, all or nothing.
+bool replace(const QString &fileName, std::initializer_list<QByteArrayView> parts);
 
 // Splits at CR or CR LF; a lone LF stays inside its entry. Text after the last terminator is one
 // more entry unless it is cut short by a read failure (complete == false).
@@ -35,6 +40,82 @@ QStringList split(QByteArrayView bytes, bool complete)
             ++start;
     }
     return entries;
+}
+
+// The whole file's bytes. False when it is no regular file or cannot be opened; complete is false
+// when a read failed part-way (what was read before stays in bytes).
+bool readBytes(const QString &fileName, QByteArray &bytes, bool &complete)
+{
+    // Only a regular file: a device in its place (a link to /dev/zero, a pipe) never ends.
+    if (!QFileInfo(fileName).isFile())
+        return false;
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    bytes.reserve(file.size());
+    complete = true;
+    for (;;) {
+        const QByteArray chunk = file.read(ReadChunk);
+        if (file.error() != QFileDevice::NoError) {
+            complete = false;
+            break;
+        }
+        if (chunk.isEmpty())
+            break;
+        bytes += chunk;
+    }
+    return true;
+}
+
+// Where one entry stands in the bytes: its text, and the end of its terminator.
+struct Span {
+    qsizetype start;
+    qsizetype end;
+    qsizetype next;
+};
+
+QList<Span> spans(QByteArrayView bytes)
+{
+    QList<Span> lines;
+    const char *data = bytes.data();
+    const qsizetype size = bytes.size();
+    qsizetype start = 0;
+    while (start < size) {
+        const void *cr = std::memchr(data + start, CR, static_cast<size_t>(size - start));
+        if (!cr) {
+            lines.append({start, size, size});
+            break;
+        }
+        const qsizetype end = static_cast<const char *>(cr) - data;
+        qsizetype next = end + 1;
+        if (next < size && data[next] == LF)
+            ++next;
+        lines.append({start, end, next});
+        start = next;
+    }
+    return lines;
+}
+
+// The entry to remove: the one at the row when it still holds the text, otherwise the equal
+// entry nearest the row (the earlier one on a tie); -1 when none is equal. Compared as bytes:
+// each byte decodes to its own character, so equal bytes are equal texts.
+qsizetype entryToRemove(QByteArrayView bytes, const QList<Span> &lines, qsizetype row,
+                        const QString &text)
+{
+    const QByteArray wanted = Windows1252::encode(text);
+    if (Windows1252::decode(wanted) != text)
+        return -1; // no entry can hold a character the file cannot
+    const auto holds = [&](qsizetype i) {
+        return bytes.sliced(lines[i].start, lines[i].end - lines[i].start) == wanted;
+    };
+    if (row >= 0 && row < lines.size() && holds(row))
+        return row;
+    qsizetype nearest = -1;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (holds(i) && (nearest < 0 || qAbs(i - row) < qAbs(nearest - row)))
+            nearest = i;
+    }
+    return nearest;
 }
 
 // A file edited by hand may end inside an entry; a new entry must not merge into it.
@@ -81,24 +162,10 @@ QByteArray format(const QStringList &entries)
 
 Lines ReadLines(const QString &fileName)
 {
-    // Only a regular file: a device in its place (a link to /dev/zero, a pipe) never ends.
-    if (!QFileInfo(fileName).isFile())
-        return {{}, false};
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        return {{}, false};
     QByteArray bytes;
     bool complete = true;
-    for (;;) {
-        const QByteArray chunk = file.read(ReadChunk);
-        if (file.error() != QFileDevice::NoError) {
-            complete = false;
-            break;
-        }
-        if (chunk.isEmpty())
-            break;
-        bytes += chunk;
-    }
+    if (!readBytes(fileName, bytes, complete))
+        return {{}, false};
     return {split(bytes, complete), complete};
 }
 
@@ -118,6 +185,9 @@ bool appendEntry(QFile &file, const QString &text)
 
 bool AppendLine(const QString &fileName, const QString &text)
 {
+    const ListFileLock lock(fileName);
+    if (!lock.isLocked())
+        return false;
     QFile file(fileName);
     if (!openForAppend(file))
         return false;
@@ -128,19 +198,31 @@ bool AppendLine(const QString &fileName, const QString &text)
 
 bool WriteLines(const QString &fileName, const QStringList &entries)
 {
-    // Atomic: the new content goes to a temporary file beside the old one, which is replaced only
-    // once everything is written, so a crash or a full disk never leaves a half-written list.
-    if (!mayWrite(fileName))
+    const ListFileLock lock(fileName);
+    return lock.isLocked() && replace(fileName, {format(entries)});
+}
+
+bool RemoveEntry(const QString &fileName, qsizetype row, const QString &text)
+{
+    // One step under the lock, from the read to the replacement: an entry another process
+    // appends meanwhile waits, and then goes to the new file.
+    const ListFileLock lock(fileName);
+    if (!lock.isLocked())
         return false;
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
+    if (!QFileInfo::exists(fileName))
+        return true; // nothing left to remove, and nothing to create
+    QByteArray bytes;
+    bool complete = true;
+    if (!readBytes(fileName, bytes, complete) || !complete)
         return false;
-    const QByteArray bytes = format(entries);
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    // Bytes in, bytes out: the other entries are not decoded and encoded again, so a long
+    // list is rewritten in the time its bytes take to copy.
+    const QList<Span> lines = spans(bytes);
+    const qsizetype at = entryToRemove(bytes, lines, row, text);
+    if (at < 0)
+        return true;
+    const QByteArrayView all(bytes);
+    return replace(fileName, {all.first(lines[at].start), all.sliced(lines[at].next)});
 }
 
 bool EmptyFile(const QString &fileName)
@@ -149,3 +231,25 @@ bool EmptyFile(const QString &fileName)
 }
 
 } // namespace ListFile
+
+namespace {
+
+bool replace(const QString &fileName, std::initializer_list<QByteArrayView> parts)
+{
+    // Atomic: the new content goes to a temporary file beside the old one, which is replaced only
+    // once everything is written, so a crash or a full disk never leaves a half-written list.
+    if (!mayWrite(fileName))
+        return false;
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    for (const QByteArrayView part : parts) {
+        if (file.write(part.data(), part.size()) != part.size()) {
+            file.cancelWriting();
+            return false;
+        }
+    }
+    return file.commit();
+}
+
+} // namespace

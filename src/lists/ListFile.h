@@ -7,7 +7,9 @@
 class QFile;
 
 // A list file: one entry per line, each written as its text and CR LF, in Windows-1252.
-// Every operation opens the file, does its work and closes it before it returns.
+// Every operation opens the file, does its work and closes it before it returns. Each one that
+// writes holds the file's ListFileLock while it works, and fails, changing nothing, when the
+// lock cannot be had.
 namespace ListFile {
 
 struct Lines {
@@ -22,9 +24,14 @@ bool AppendLine(const QString &fileName, const QString &text);
 bool EmptyFile(const QString &fileName);
 // Replaces the file's content with the entries, each followed by CR LF.
 bool WriteLines(const QString &fileName, const QStringList &entries);
+// Removes one entry holding the text: the one at the row when it still does, otherwise the equal
+// entry nearest it; every other entry stays, also those written since the caller read the file.
+// True when the file no longer holds that entry (a missing file is not created); false when it
+// could not be read to its end or rewritten, and it is then left as it was.
+bool RemoveEntry(const QString &fileName, qsizetype row, const QString &text);
 
 // For a caller that must keep the file open around its own steps: open for appending
-// (creating a missing file), write entries, then close it.
+// (creating a missing file), write entries, then close it. The caller holds the lock.
 bool openForAppend(QFile &file);
 bool appendEntry(QFile &file, const QString &text);
 

@@ -7,6 +7,7 @@
 #include "lists/Form3.h"
 #include "lists/Form4.h"
 #include "lists/ListFile.h"
+#include "lists/ListFileLock.h"
 #include "main_window/LoadStamp.h"
 #include "main_window/MainWindows.h"
 #include "main_window/StatusBar.h"
@@ -36,6 +37,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -370,13 +372,19 @@ void Form1::addToFavorites()
 {
     // Any failure ends the command quietly: no message, nothing more written. The file stays
     // open while the confirmation is on screen, and a missing file is created even when
-    // nothing is written to it.
+    // nothing is written to it. The list's lock is let go before the confirmation: another
+    // writer need not wait for the user.
+    auto lock = std::make_optional<ListFileLock>(Product::FavoritesFile);
+    if (!lock->isLocked())
+        return;
     QFile file(Product::FavoritesFile);
     if (!ListFile::openForAppend(file))
         return;
     const QString address = Text1->currentText();
     if (!address.isEmpty()) {
-        if (!ListFile::appendEntry(file, address))
+        const bool written = ListFile::appendEntry(file, address);
+        lock.reset();
+        if (!written)
             return;
         QMessageBox::information(this, Product::Name,
                                  QStringLiteral("URL added to favorites successfully."));

@@ -2,6 +2,7 @@
 
 #include "webview/CertificateErrorDialog.h"
 #include "webview/LoginDialog.h"
+#include "webview/ScriptDialog.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -62,4 +63,17 @@ bool DialogPrompter::openInOtherProgram(QWidget *parent, const QString &site, co
                tr("A link on %1 asks to be opened by another program on this computer.\n"
                   "Open this %2: link in another program?")
                    .arg(site, scheme));
+}
+
+Prompter::PageAnswer DialogPrompter::pageDialog(QWidget *parent, PageDialog kind,
+                                                const QString &site, const QString &message,
+                                                const QString &defaultText, bool offerToStop)
+{
+    return ScriptDialog::ask(parent, kind, site, message, defaultText, offerToStop);
+}
+
+bool DialogPrompter::allowDownloads(QWidget *parent, const QString &site)
+{
+    return yes(parent, tr("Downloads"),
+               tr("This site wants to download several files: %1\nDo you allow it?").arg(site));
 }

@@ -13,4 +13,8 @@ public:
                                         bool overridable) override;
     bool allow(QWidget *parent, const QString &site, const QString &what) override;
     bool openInOtherProgram(QWidget *parent, const QString &site, const QString &scheme) override;
+    PageAnswer pageDialog(QWidget *parent, PageDialog kind, const QString &site,
+                          const QString &message, const QString &defaultText,
+                          bool offerToStop) override;
+    bool allowDownloads(QWidget *parent, const QString &site) override;
 };

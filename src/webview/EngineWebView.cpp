@@ -5,6 +5,7 @@
 #include "webview/CrashRecovery.h"
 #include "webview/DevToolsWindow.h"
 #include "webview/DownloadManager.h"
+#include "webview/EnginePage.h"
 #include "webview/ExternalLinkHandler.h"
 #include "webview/FindBar.h"
 #include "webview/FullScreenHandler.h"
@@ -17,6 +18,7 @@
 #include "webview/PermissionHandler.h"
 #include "webview/ProfileSettings.h"
 #include "webview/UserAddress.h"
+#include "webview/UserGestures.h"
 #include "webview/WebViewSettings.h"
 
 #include <QDir>
@@ -44,7 +46,7 @@ constexpr qreal TextSizeZoom[] = {0.75, 0.9, 1.0, 1.25, 1.5};
 EngineWebView::EngineWebView(QWidget *parent)
     : WebView(parent), m_view(new QWebEngineView(this)), m_printer(new PagePrinter(m_view))
 {
-    m_view->setPage(new QWebEnginePage(BrowserProfile::shared(), m_view));
+    m_view->setPage(new EnginePage(BrowserProfile::shared(), m_view));
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_view);
@@ -57,6 +59,8 @@ EngineWebView::EngineWebView(QWidget *parent)
     connect(page, &QWebEnginePage::loadingChanged, this, &EngineWebView::handleLoadingChanged);
     connect(page, &QWebEnginePage::newWindowRequested, this,
             &EngineWebView::handleNewWindowRequested);
+    // The page's own Print button prints as the menu's Print does.
+    connect(page, &QWebEnginePage::printRequested, m_printer, &PagePrinter::print);
 
     // What the component does on its own: prompts, downloads, crashes, full screen. A new
     // window also takes up settings edited by hand since the last one.
@@ -283,8 +287,11 @@ QObject *EngineWebView::Object()
 void EngineWebView::open(const QString &text)
 {
     const QUrl url = UserAddress::toUrl(text, QDir::currentPath());
-    if (url.isValid())
-        m_view->load(url);
+    if (!url.isValid())
+        return;
+    // An address the person chose: what it downloads was asked for.
+    UserGestures::note(m_view->page());
+    m_view->load(url);
 }
 
 void EngineWebView::handleLinkHovered(const QString &url)

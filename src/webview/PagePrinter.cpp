@@ -30,14 +30,19 @@ bool PagePrinter::hasPage() const
 
 void PagePrinter::print()
 {
-    if (!hasPage() || m_printing)
+    // One dialog at a time: a page that calls window.print() in a loop gets no stack of them.
+    if (!hasPage() || m_printing || m_asking)
         return;
     // On the heap: a dialog parented to the view goes with it if the window closes meanwhile.
     QPointer<PagePrinter> self(this);
     QPointer<QPrintDialog> dialog = new QPrintDialog(printer(), m_view);
+    m_asking = true;
     const bool accepted = dialog->exec() == QDialog::Accepted;
     delete dialog;
-    if (!accepted || !self)
+    if (!self)
+        return;
+    m_asking = false;
+    if (!accepted)
         return;
     // Not waited for: the window stays usable while the engine prints.
     m_printing = true;
@@ -53,13 +58,17 @@ void PagePrinter::print()
 
 void PagePrinter::preview()
 {
-    if (!hasPage() || m_printing)
+    if (!hasPage() || m_printing || m_asking)
         return;
     QPointer<QPrintPreviewDialog> dialog = new QPrintPreviewDialog(printer(), m_view);
     connect(dialog, &QPrintPreviewDialog::paintRequested, this,
             [this](QPrinter *) { printAndWait(); });
+    m_asking = true;
+    QPointer<PagePrinter> self(this);
     dialog->exec();
     delete dialog;
+    if (self)
+        m_asking = false;
 }
 
 bool PagePrinter::printAndWait()

@@ -35,4 +35,6 @@ private:
     QWebEngineView *m_view;
     std::unique_ptr<QPrinter> m_printer;
     bool m_printing = false;
+    // The print or preview dialog is up.
+    bool m_asking = false;
 };

@@ -14,6 +14,14 @@ public:
         QString password;
     };
 
+    // A page's own dialogs: alert, confirm and prompt.
+    enum class PageDialog { Alert, Confirm, Prompt };
+    struct PageAnswer {
+        bool accepted = false;    // OK rather than Cancel, or the dialog closed
+        QString text;             // a prompt's answer
+        bool stopDialogs = false; // "Don't let this page show more dialogs" was ticked
+    };
+
     virtual ~Prompter() = default;
 
     // Where to save a download, starting from the suggested path; empty when cancelled.
@@ -32,6 +40,13 @@ public:
     // the desktop's program for it.
     virtual bool openInOtherProgram(QWidget *parent, const QString &site,
                                     const QString &scheme) = 0;
+    // A page's alert, confirm or prompt (with its suggested text). offerToStop adds the choice to
+    // silence the page. Closing the parent window closes the dialog, unanswered.
+    virtual PageAnswer pageDialog(QWidget *parent, PageDialog kind, const QString &site,
+                                  const QString &message, const QString &defaultText,
+                                  bool offerToStop) = 0;
+    // Whether the site may download files it starts without a click.
+    virtual bool allowDownloads(QWidget *parent, const QString &site) = 0;
 
     // The dialogs, unless a test installed its own answers.
     static Prompter &current();

@@ -2,6 +2,7 @@
 #include "support/ScriptedServer.h"
 #include "support/TestMain.h"
 #include "support/TestPrompter.h"
+#include "webview/DownloadManager.h"
 #include "webview/DownloadsWindow.h"
 #include "webview/EngineWebView.h"
 #include "webview/WebViewSettings.h"
@@ -16,6 +17,7 @@
 #include <QTreeWidget>
 #include <QWebEnginePage>
 #include <QWebEngineView>
+#include <algorithm>
 
 namespace {
 
@@ -82,7 +84,7 @@ class RecordingOpener : public QObject {
 class DownloadsTest : public QObject {
     Q_OBJECT
 
-  private slots:
+private slots:
     void initTestCase();
     void init();
     void cleanup();
@@ -93,8 +95,13 @@ class DownloadsTest : public QObject {
     void cancelledDownloadLeavesNoFile();
     void brokenDownloadIsReportedAsFailed();
     void theWindowOpensOverItsMainWindowAndOpensTheFile();
+    void threeStartedTogetherWithoutAClick_data();
+    void threeStartedTogetherWithoutAClick();
+    void eachClickDownloadsWithoutAQuestion();
+    void suggestedNamesAreMadeSafe_data();
+    void suggestedNamesAreMadeSafe();
 
-  private:
+private:
     // Starts a download and returns the status text it ends with.
     QString download(const QUrl &url, const QString &ending);
     void useSettings(bool ask);
@@ -284,6 +291,115 @@ void DownloadsTest::theWindowOpensOverItsMainWindowAndOpensTheFile()
     // Clear finished empties the list of what has ended.
     window->Command1->click();
     QCOMPARE(list->topLevelItemCount(), 0);
+}
+
+void DownloadsTest::threeStartedTogetherWithoutAClick_data()
+{
+    QTest::addColumn<bool>("ask");
+    QTest::addColumn<bool>("allowed");
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<QStringList>("questions");
+    // The first comes from the address the user opened; the other two the page starts alone.
+    QTest::newRow("allowed: each under a name of its own, no Save dialog")
+        << false << true << QStringList{"report (1).txt", "report (2).txt", "report.txt"}
+        << QStringList{"downloads SITE"};
+    QTest::newRow("refused: only the first, saved where the user said")
+        << true << false << QStringList{"report.txt"}
+        << QStringList{"saveAs F/report.txt", "downloads SITE"};
+}
+
+void DownloadsTest::threeStartedTogetherWithoutAClick()
+{
+    QFETCH(bool, ask);
+    QFETCH(bool, allowed);
+    QFETCH(QStringList, files);
+    QFETCH(QStringList, questions);
+    // A server of its own: the answer holds for the site for the rest of the run.
+    LoopbackServer server;
+    QVERIFY(server.listen());
+    server.serve("/report", {"application/octet-stream", everyByte(), 200,
+                             "Content-Disposition: attachment; filename=\"report.txt\"\r\n"});
+    server.serveHtml("/three", "<title>Three</title><body><script>"
+                               "for (let i = 0; i < 3; ++i) {"
+                               "  const link = document.createElement('a');"
+                               "  link.href = '/report'; link.download = '';"
+                               "  document.body.appendChild(link); link.click();"
+                               "}</script>");
+    useSettings(ask);
+    m_prompter->saveAsAnswers = {m_folder->filePath("report.txt")};
+    m_prompter->downloadsAnswer = allowed;
+
+    QSignalSpy status(m_view.get(), &WebView::StatusTextChange);
+    const auto completed = [&status] {
+        int count = 0;
+        for (const QList<QVariant> &text : status)
+            count += text.at(0).toString().startsWith("Saved ");
+        return count;
+    };
+    m_view->Navigate(server.url("/three").toString());
+    QTRY_COMPARE_WITH_TIMEOUT(server.requests().count("/report"), 3, 30000);
+    QTRY_COMPARE_WITH_TIMEOUT(completed(), files.size(), 30000);
+    QTRY_COMPARE(QDir(m_folder->path()).entryList(QDir::Files), files);
+    for (const QString &file : files)
+        QCOMPARE(read(m_folder->filePath(file)), everyByte());
+    const QString site = "127.0.0.1:" + QString::number(server.url("/").port());
+    QCOMPARE(
+        m_prompter->asked,
+        questions.replaceInStrings("F/", m_folder->path() + "/").replaceInStrings("SITE", site));
+}
+
+void DownloadsTest::eachClickDownloadsWithoutAQuestion()
+{
+    m_server.serveHtml("/link", "<title>Link</title><style>a { position: fixed; inset: 0 }</style>"
+                                "<a href='/report' download>Report</a>");
+    useSettings(false);
+    m_view->resize(400, 300);
+    m_view->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
+    QSignalSpy done(m_view.get(), &WebView::DocumentComplete);
+    m_view->Navigate(m_server.url("/link").toString());
+    QVERIFY(done.wait(20000));
+    QSignalSpy status(m_view.get(), &WebView::StatusTextChange);
+    QWidget *input = m_view->engineView()->focusProxy();
+    QVERIFY(input);
+    for (const QString name : {"report.txt", "report (1).txt"}) {
+        QTest::mouseClick(input, Qt::LeftButton, {}, input->rect().center());
+        const QString complete = "Saved " + name + " to " + m_folder->path();
+        QTRY_VERIFY_WITH_TIMEOUT(std::any_of(status.cbegin(), status.cend(),
+                                             [&](const QList<QVariant> &text) {
+                                                 return text.at(0).toString() == complete;
+                                             }),
+                                 20000);
+    }
+    QCOMPARE(m_prompter->asked, QStringList());
+}
+
+void DownloadsTest::suggestedNamesAreMadeSafe_data()
+{
+    QTest::addColumn<QString>("suggested");
+    QTest::addColumn<QString>("saved");
+    QTest::newRow("plain") << "report.txt"
+                           << "report.txt";
+    QTest::newRow("separators") << "../../etc/passwd"
+                                << "....etcpasswd";
+    QTest::newRow("backslashes") << "..\\up\\file.txt"
+                                 << "..upfile.txt";
+    QTest::newRow("C0, DEL and C1") << QString("a\x01"
+                                               "b\tc\x7F"
+                                               "d\u0085e\u009F.txt")
+                                    << "abcde.txt";
+    QTest::newRow("only dots") << ".."
+                               << "download";
+    QTest::newRow("nothing left") << QString("/\x1B\u0090") << "download";
+    QTest::newRow("letters beyond ASCII kept")
+        << QString("caf\u00E9 \u20AC.txt") << QString("caf\u00E9 \u20AC.txt");
+}
+
+void DownloadsTest::suggestedNamesAreMadeSafe()
+{
+    QFETCH(QString, suggested);
+    QFETCH(QString, saved);
+    QCOMPARE(DownloadManager::safeFileName(suggested), saved);
 }
 
 ZV_TEST_MAIN(DownloadsTest)

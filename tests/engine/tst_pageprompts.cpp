@@ -8,8 +8,15 @@
 #include "webview/ProfileSettings.h"
 #include "webview/WebViewSettings.h"
 
+#include <QApplication>
+#include <QCheckBox>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QFile>
+#include <QLabel>
+#include <QPushButton>
 #include <QSignalSpy>
+#include <QTimer>
 #include <QWebEnginePage>
 #include <QWebEngineView>
 #include <csignal>
@@ -38,7 +45,7 @@ QByteArray guardedPage(const QByteArray &head)
 class PagePromptsTest : public QObject {
     Q_OBJECT
 
-  private slots:
+private slots:
     void initTestCase();
     void init();
     void cleanup();
@@ -51,8 +58,10 @@ class PagePromptsTest : public QObject {
     void scriptWindowsOnlyWhenAllowed_data();
     void scriptWindowsOnlyWhenAllowed();
     void pdfShowsInThePage();
+    void pageDialogsCanBeStoppedUntilThePageNavigates();
+    void alertLoopStoppedWithTheBoxThenTheWindowCloses();
 
-  private:
+private:
     bool completes(const std::function<void()> &action);
 
     LoopbackServer m_server;
@@ -68,6 +77,12 @@ void PagePromptsTest::initTestCase()
     m_server.serveHtml("/notify", "<title>asking</title><script>Notification.requestPermission()"
                                   ".then(answer => document.title = answer)</script>");
     m_server.serveHtml("/popup", "<title>Opener</title><script>window.open('/other')</script>");
+    // A page that would hold its window with dialogs, then says how its questions were answered.
+    m_server.serveHtml("/dialogs", "<title>start</title><script>"
+                                   "let i = 0; for (; i < 1000; ++i) alert('Message ' + i);"
+                                   "const sure = confirm('Sure?'), name = prompt('Name?', 'x');"
+                                   "document.title = ['after', i, sure, String(name)].join(' ');"
+                                   "</script>");
     m_server.serve("/doc.pdf", {"application/pdf",
                                 "%PDF-1.4\n1 0 obj<</Type/Catalog/Pages 2 0 R>>endobj\n"
                                 "2 0 obj<</Type/Pages/Kids[3 0 R]/Count 1>>endobj\n"
@@ -217,6 +232,74 @@ void PagePromptsTest::pdfShowsInThePage()
     QCOMPARE(m_prompter->asked, QStringList());
     for (const QList<QVariant> &text : status)
         QVERIFY(!text.at(0).toString().startsWith("Downloading"));
+}
+
+void PagePromptsTest::pageDialogsCanBeStoppedUntilThePageNavigates()
+{
+    m_prompter->stopDialogsWhenOffered = 1;
+    const QString site = "127.0.0.1:" + QString::number(m_server.url("/").port());
+    const QStringList firstTwo{"alert " + site + " Message 0",
+                               "alert " + site + " Message 1 (may stop)"};
+    QVERIFY(completes([&] { m_view->Navigate(m_server.url("/dialogs").toString()); }));
+    // Stopped: every later alert, confirm and prompt is answered at once, as if cancelled.
+    QTRY_COMPARE(m_view->LocationName(), QString("after 1000 false null"));
+    QCOMPARE(m_prompter->asked, firstTwo);
+
+    // A new document may ask again.
+    QVERIFY(completes([&] { m_view->Refresh(); }));
+    QTRY_COMPARE(m_view->LocationName(), QString("after 1000 false null"));
+    QCOMPARE(m_prompter->asked, firstTwo + firstTwo);
+}
+
+void PagePromptsTest::alertLoopStoppedWithTheBoxThenTheWindowCloses()
+{
+    m_prompter.reset(); // the program's own dialogs, as a person meets them
+    const QPointer<EngineWebView> window = m_view.release();
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->show();
+    const auto shownDialog = []() -> QDialog * {
+        for (QWidget *widget : QApplication::topLevelWidgets()) {
+            auto *dialog = qobject_cast<QDialog *>(widget);
+            if (dialog && dialog->isVisible() && dialog->findChild<QLabel *>("message"))
+                return dialog;
+        }
+        return nullptr;
+    };
+    // Each dialog runs its own event loop, so the person's answers come from a timer.
+    QStringList seen;
+    bool closeWhileUp = false;
+    bool blocked = false;
+    QTimer person;
+    connect(&person, &QTimer::timeout, [&] {
+        QDialog *dialog = shownDialog();
+        if (!dialog || !window)
+            return;
+        // Not modal: a window blocked by a modal dialog ignores its close box.
+        blocked = blocked || QApplication::activeModalWidget();
+        auto *stop = dialog->findChild<QCheckBox *>("stopDialogs");
+        seen.append(dialog->findChild<QLabel *>("message")->text() + (stop ? " +box" : ""));
+        if (closeWhileUp) {
+            window->close();
+            return;
+        }
+        if (stop)
+            stop->setChecked(true);
+        dialog->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->click();
+    });
+    person.start(10);
+
+    window->Navigate(m_server.url("/dialogs").toString());
+    QTRY_COMPARE_WITH_TIMEOUT(window->LocationName(), QString("after 1000 false null"), 20000);
+    QCOMPARE(seen, QStringList({"Message 0", "Message 1 +box"}));
+
+    // Loaded again, the page starts over; the window closes with its dialog up, and both go.
+    seen.clear();
+    closeWhileUp = true;
+    window->Refresh();
+    QTRY_VERIFY_WITH_TIMEOUT(!window, 20000);
+    QCOMPARE(seen, QStringList{"Message 0"});
+    QTRY_VERIFY(!shownDialog());
+    QVERIFY(!blocked);
 }
 
 ZV_TEST_MAIN(PagePromptsTest)

@@ -12,6 +12,9 @@
 #include <QPrinter>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
+#include <QWebEnginePage>
+#include <QWebEngineView>
 
 // Printing and print preview of a page on the real engine.
 class PrintingTest : public QObject {
@@ -22,6 +25,7 @@ private slots:
     void withNoPageNothingIsShown();
     void printWritesThePageToTheChosenPrinter();
     void previewShowsThePagesPainted();
+    void pagesOwnPrintOpensOneDialogAtATime();
 
 private:
     void load(EngineWebView &view);
@@ -95,6 +99,38 @@ void PrintingTest::previewShowsThePagesPainted()
     view.ExecWB(WebView::OLECMDID_PRINTPREVIEW, WebView::OLECMDEXECOPT_DODEFAULT);
     QCOMPARE(pages, 1);
     QVERIFY(!view.printer()->isPrinting());
+}
+
+void PrintingTest::pagesOwnPrintOpensOneDialogAtATime()
+{
+    EngineWebView view;
+    load(view);
+    int dialogs = 0;
+    QPointer<QWidget> first;
+    // Any dialog beyond the first is counted and closed, so a fault cannot hang the test.
+    QTimer more;
+    connect(&more, &QTimer::timeout, [&] {
+        QWidget *dialog = QApplication::activeModalWidget();
+        if (dialog && dialog != first) {
+            ++dialogs;
+            dialog->close();
+        }
+    });
+    answerNextModalDialog([&](QWidget *dialog) {
+        ++dialogs;
+        first = dialog;
+        QVERIFY(qobject_cast<QPrintDialog *>(dialog));
+        more.start(10);
+        // The page asks again, twice, while its print dialog is up.
+        view.engineView()->page()->runJavaScript(
+            "print(); print(); document.title = 'asked again'");
+        QTRY_COMPARE(view.LocationName(), QString("asked again"));
+        qobject_cast<QDialog *>(dialog)->reject();
+    });
+    view.engineView()->page()->runJavaScript("print()");
+    QTRY_COMPARE(dialogs, 1);
+    QTRY_VERIFY(!view.printer()->isPrinting());
+    QCOMPARE(dialogs, 1);
 }
 
 ZV_TEST_MAIN(PrintingTest)

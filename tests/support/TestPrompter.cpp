@@ -50,3 +50,25 @@ bool TestPrompter::openInOtherProgram(QWidget *, const QString &site, const QStr
     asked.append(QStringLiteral("otherProgram %1 %2").arg(site, scheme));
     return otherProgramAnswer;
 }
+
+Prompter::PageAnswer TestPrompter::pageDialog(QWidget *, PageDialog kind, const QString &site,
+                                              const QString &message, const QString &defaultText,
+                                              bool offerToStop)
+{
+    const char *name = kind == PageDialog::Alert     ? "alert"
+                       : kind == PageDialog::Confirm ? "confirm"
+                                                     : "prompt";
+    asked.append(
+        QStringLiteral("%1 %2 %3%4").arg(name, site, message, offerToStop ? " (may stop)" : ""));
+    if (duringPageDialog)
+        duringPageDialog();
+    const bool stop =
+        offerToStop && stopDialogsWhenOffered > 0 && ++dialogsOffered >= stopDialogsWhenOffered;
+    return {true, defaultText, stop};
+}
+
+bool TestPrompter::allowDownloads(QWidget *, const QString &site)
+{
+    asked.append(QStringLiteral("downloads ") + site);
+    return downloadsAnswer;
+}

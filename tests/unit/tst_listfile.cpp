@@ -1,10 +1,13 @@
 #include "lists/ListFile.h"
+#include "lists/ListFileLock.h"
 #include "lists/Windows1252.h"
 #include "support/TestMain.h"
 #include "support/WorkingFolder.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTest>
 #include <sys/stat.h>
 
@@ -27,6 +30,8 @@ private slots:
     void writesToADirectoryFailAndLeaveItAlone();
     void writesToAFullDeviceFailWithoutReplacingIt();
     void writeLinesKeepsASymlinkAndWritesItsTarget();
+    void aWriterThatCannotHaveTheLockWithinTwoSecondsChangesNothing();
+    void twoProcessesAppendingAndClearingLoseNoEntry();
 };
 
 void ListFileTest::parse_data()
@@ -182,6 +187,82 @@ void ListFileTest::writeLinesKeepsASymlinkAndWritesItsTarget()
     QVERIFY(ListFile::WriteLines("Favorites.DAT", {"new"}));
     QVERIFY(QFileInfo("Favorites.DAT").isSymLink());
     QCOMPARE(WorkingFolder::read("real.DAT"), QByteArray("new\r\n"));
+}
+
+void ListFileTest::aWriterThatCannotHaveTheLockWithinTwoSecondsChangesNothing()
+{
+    WorkingFolder folder;
+    WorkingFolder::write("Favorites.DAT", "a\r\nb\r\n");
+    // Held under another name for the same file, as another process would hold it.
+    ListFileLock other(folder.file("Favorites.DAT"));
+    QVERIFY(other.isLocked());
+    QElapsedTimer waited;
+    waited.start();
+    QVERIFY(!ListFile::AppendLine("Favorites.DAT", "c"));
+    QVERIFY(waited.elapsed() >= 1900);
+    QVERIFY(!ListFile::WriteLines("Favorites.DAT", {"x"}));
+    QVERIFY(!ListFile::RemoveEntry("Favorites.DAT", 0, "a"));
+    QCOMPARE(WorkingFolder::read("Favorites.DAT"), QByteArray("a\r\nb\r\n"));
+    other.release();
+    QVERIFY(ListFile::RemoveEntry("Favorites.DAT", 0, "a"));
+    QCOMPARE(WorkingFolder::read("Favorites.DAT"), QByteArray("b\r\n"));
+    // The lock is kept outside the user's folder.
+    QCOMPARE(QDir().entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList{"Favorites.DAT"});
+    QVERIFY(!ListFileLock::lockPath("Favorites.DAT").startsWith(folder.path()));
+}
+
+void ListFileTest::twoProcessesAppendingAndClearingLoseNoEntry()
+{
+    constexpr int Appends = 500;
+    // The appending process: this test program again, run with the file to append to.
+    if (const QString file = qEnvironmentVariable("ZV_APPEND_TO"); !file.isEmpty()) {
+        for (int i = 0; i < Appends; ++i) {
+            QVERIFY(ListFile::AppendLine(file, QStringLiteral("appended %1").arg(i)));
+            std::fputs("appended\n", stdout);
+            std::fflush(stdout);
+        }
+        return;
+    }
+    if (qEnvironmentVariableIsSet("ZV_APPEND_TO"))
+        return;
+
+    WorkingFolder folder;
+    // Long enough that each rewrite takes a while: appends land while it runs.
+    constexpr int Entries = 20'000;
+    QStringList entries;
+    for (int i = 0; i < Entries; ++i)
+        entries.append(QStringLiteral("http://www.example.com/%1.html").arg(i));
+    QVERIFY(ListFile::WriteLines("Favorites.DAT", entries));
+
+    QProcess appender;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("ZV_APPEND_TO", folder.file("Favorites.DAT"));
+    appender.setProcessEnvironment(environment);
+    appender.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    appender.start(QCoreApplication::applicationFilePath(),
+                   {"twoProcessesAppendingAndClearingLoseNoEntry"});
+    // Clear Selected again and again while the other process appends; after each, it waits for
+    // one more append, so neither keeps the lock to itself.
+    int removed = 0;
+    while (appender.waitForReadyRead(30000)) {
+        if (!appender.canReadLine())
+            continue;
+        while (appender.canReadLine())
+            appender.readLine();
+        QVERIFY(ListFile::RemoveEntry("Favorites.DAT", 0, entries[removed]));
+        ++removed;
+    }
+    QTRY_COMPARE(appender.state(), QProcess::NotRunning);
+    QVERIFY(removed > 0);
+    QCOMPARE(appender.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(appender.exitCode(), 0);
+
+    const QStringList left = ListFile::ReadLines("Favorites.DAT").entries;
+    QCOMPARE(left.size(), Entries - removed + Appends);
+    QCOMPARE(left.first(), entries[removed]);
+    for (int i = 0; i < Appends; ++i)
+        QCOMPARE(left[Entries - removed + i], QStringLiteral("appended %1").arg(i));
 }
 
 ZV_TEST_MAIN(ListFileTest)

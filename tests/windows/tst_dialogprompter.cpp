@@ -47,6 +47,9 @@ void DialogPrompterTest::enterTakesTheSafeAnswer_data()
     QTest::newRow("certificate") << std::function([](Prompter &p) {
         return p.proceedDespiteCertificateError(nullptr, "site.test", "Unknown authority", true);
     }) << true;
+    QTest::newRow("downloads without a click")
+        << std::function([](Prompter &p) { return p.allowDownloads(nullptr, "site.test"); })
+        << false;
     QTest::newRow("final certificate error") << std::function([](Prompter &p) {
         return p.proceedDespiteCertificateError(nullptr, "site.test", "Revoked", false);
     }) << false;

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QWebEnginePage>
+
+#include "webview/Prompter.h"
+
+// A page of a main window's view. Its own dialogs (alert, confirm, prompt) go through the
+// Prompter, and a page that keeps showing them can be silenced until it navigates; its own
+// window.print() is the window's Print.
+class EnginePage : public QWebEnginePage {
+    Q_OBJECT
+
+public:
+    EnginePage(QWebEngineProfile *profile, QObject *parent);
+
+protected:
+    void javaScriptAlert(const QUrl &securityOrigin, const QString &msg) override;
+    bool javaScriptConfirm(const QUrl &securityOrigin, const QString &msg) override;
+    bool javaScriptPrompt(const QUrl &securityOrigin, const QString &msg,
+                          const QString &defaultValue, QString *result) override;
+
+private:
+    // The answer given; a silenced page gets the safe one at once (not accepted, no text).
+    Prompter::PageAnswer ask(Prompter::PageDialog kind, const QUrl &origin, const QString &message,
+                             const QString &defaultText);
+
+    // Since the page's last dialog was answered: from the second within a few seconds on, the
+    // page may be silenced.
+    QElapsedTimer m_sinceLastDialog;
+    bool m_silenced = false;
+};
