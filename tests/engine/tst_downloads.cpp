@@ -73,7 +73,7 @@ template <typename Widget> Widget *lastRow(const char *name)
 class RecordingOpener : public QObject {
     Q_OBJECT
 
-  public:
+public:
     RecordingOpener() { QDesktopServices::setUrlHandler("file", this, "open"); }
     ~RecordingOpener() override { QDesktopServices::unsetUrlHandler("file"); }
     Q_INVOKABLE void open(const QUrl &url) { opened.append(url.toLocalFile()); }
