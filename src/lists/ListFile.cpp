@@ -18,27 +18,44 @@ constexpr qint64 ReadChunk = 1 << 20;
 // Replaces the file's content with the parts, one after another, all or nothing.
 bool replace(const QString &fileName, std::initializer_list<QByteArrayView> parts);
 
-// Splits at CR or CR LF; a lone LF stays inside its entry. Text after the last terminator is one
-// more entry unless it is cut short by a read failure (complete == false).
-QStringList split(QByteArrayView bytes, bool complete)
+// Where one entry stands in the bytes: its text, and the end of its terminator.
+struct Span {
+    qsizetype start;
+    qsizetype end;
+    qsizetype next;
+};
+
+// Calls line(span) for each entry: lines end at CR or CR LF; a lone LF stays inside its entry,
+// and text after the last terminator is one more entry (its next == end == the size).
+template <typename Line> void forEachLine(QByteArrayView bytes, Line line)
 {
-    QStringList entries;
     const char *data = bytes.data();
     const qsizetype size = bytes.size();
     qsizetype start = 0;
     while (start < size) {
         const void *cr = std::memchr(data + start, CR, static_cast<size_t>(size - start));
         if (!cr) {
-            if (complete)
-                entries.append(Windows1252::decode(bytes.sliced(start)));
+            line(Span{start, size, size});
             break;
         }
         const qsizetype end = static_cast<const char *>(cr) - data;
-        entries.append(Windows1252::decode(bytes.sliced(start, end - start)));
-        start = end + 1;
-        if (start < size && data[start] == LF)
-            ++start;
+        qsizetype next = end + 1;
+        if (next < size && data[next] == LF)
+            ++next;
+        line(Span{start, end, next});
+        start = next;
     }
+}
+
+// The entries, decoded. Text after the last terminator is an entry unless it is cut short by a
+// read failure (complete == false).
+QStringList split(QByteArrayView bytes, bool complete)
+{
+    QStringList entries;
+    forEachLine(bytes, [&](const Span &line) {
+        if (complete || line.next != line.end)
+            entries.append(Windows1252::decode(bytes.sliced(line.start, line.end - line.start)));
+    });
     return entries;
 }
 
@@ -67,32 +84,10 @@ bool readBytes(const QString &fileName, QByteArray &bytes, bool &complete)
     return true;
 }
 
-// Where one entry stands in the bytes: its text, and the end of its terminator.
-struct Span {
-    qsizetype start;
-    qsizetype end;
-    qsizetype next;
-};
-
 QList<Span> spans(QByteArrayView bytes)
 {
     QList<Span> lines;
-    const char *data = bytes.data();
-    const qsizetype size = bytes.size();
-    qsizetype start = 0;
-    while (start < size) {
-        const void *cr = std::memchr(data + start, CR, static_cast<size_t>(size - start));
-        if (!cr) {
-            lines.append({start, size, size});
-            break;
-        }
-        const qsizetype end = static_cast<const char *>(cr) - data;
-        qsizetype next = end + 1;
-        if (next < size && data[next] == LF)
-            ++next;
-        lines.append({start, end, next});
-        start = next;
-    }
+    forEachLine(bytes, [&](const Span &line) { lines.append(line); });
     return lines;
 }
 
