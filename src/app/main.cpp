@@ -1,6 +1,7 @@
 #include "app/Product.h"
 #include "app/Shutdown.h"
 #include "main_window/Form1.h"
+#include "webview/RenderingChoice.h"
 
 #include <QApplication>
 
@@ -11,6 +12,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(Product::ExecutableName);
     QGuiApplication::setDesktopFileName(Product::DesktopId);
+    RenderingChoice::apply();
 
     Form1 *startUp = Form1::newLoaded();
     startUp->showMaximized();

@@ -8,7 +8,11 @@
 
 // A test's main(): the engine's data, cache and settings go to a fresh temporary home, never the
 // user's; windows and the shared profile are released in order at the end.
-#define ZV_TEST_MAIN(TestClass)                                                                    \
+#define ZV_TEST_MAIN(TestClass) ZV_TEST_MAIN_PREPARED(TestClass, [] {})
+
+// The same, running prepare() in that home once the application object is made, as the program
+// prepares itself before its first window.
+#define ZV_TEST_MAIN_PREPARED(TestClass, prepare)                                                  \
     int main(int argc, char *argv[])                                                               \
     {                                                                                              \
         QTemporaryDir home;                                                                        \
@@ -17,6 +21,7 @@
                     (home.path() + QLatin1Char('/') + QLatin1String(variable)).toUtf8());          \
         QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);                                \
         QApplication app(argc, argv);                                                              \
+        prepare();                                                                                 \
         int status = 0;                                                                            \
         {                                                                                          \
             TestClass test;                                                                        \

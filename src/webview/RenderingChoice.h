@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <optional>
+
+// How the web view's layer is drawn. Qt Quick's OpenGL scene graph pays off on a real GPU; where
+// OpenGL is only a software rasterizer (or not usable at all) every frame of the window goes
+// through that rasterizer on the thread that also runs the engine, and Qt Quick's software scene
+// graph draws the same for a fraction of the time. Qt Quick fixes its graphics API when its first
+// window is made, so the choice is made before the first web view exists; and after the
+// application object, whose making sets the engine's default (OpenGL) again.
+//
+// The renderer is asked once per display server and driver installation; the answer is kept in
+// the cache folder beside what it depends on. [General] Rendering in webview.ini (auto, software
+// or opengl) overrides it.
+namespace RenderingChoice {
+enum class Mode { Auto, Software, OpenGL };
+
+// After the application object, before the first web view: applies the setting, or the answer
+// cached for this display, or else asks OpenGL for its renderer and caches the answer.
+void apply();
+// Whether the web view's layer is drawn in software.
+bool software();
+
+// The pieces, on their own.
+Mode mode(const QString &setting);
+// Whether an OpenGL renderer string names a software rasterizer; no renderer (no usable OpenGL)
+// counts as one.
+bool isSoftwareRenderer(const QByteArray &renderer);
+// What the answer depends on: the running display server, the GL drivers installed, the
+// environment that steers Qt and the drivers.
+QByteArray environmentKey();
+QString cachePath();
+std::optional<bool> cachedSoftware(const QString &path, const QByteArray &key);
+bool cache(const QString &path, const QByteArray &key, bool software);
+} // namespace RenderingChoice
