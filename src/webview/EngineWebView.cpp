@@ -16,7 +16,9 @@
 #include "webview/WebViewSettings.h"
 
 #include <QDir>
+#include <QPainter>
 #include <QPointer>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QWebEngineNewWindowRequest>
 #include <QWebEnginePage>
@@ -32,14 +34,75 @@ constexpr qreal TextSizeZoom[] = {0.75, 0.9, 1.0, 1.25, 1.5};
 
 } // namespace
 
-EngineWebView::EngineWebView(QWidget *parent)
-    : WebView(parent), m_view(new QWebEngineView(this)), m_printer(new PagePrinter(m_view))
+EngineWebView::EngineWebView(QWidget *parent) : WebView(parent)
 {
-    m_view->setPage(new QWebEnginePage(BrowserProfile::shared(), m_view));
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(m_view);
-    setFocusProxy(m_view);
+}
+
+QWebEngineView *EngineWebView::engineView()
+{
+    start();
+    return m_view;
+}
+
+PagePrinter *EngineWebView::printer()
+{
+    start();
+    return m_printer;
+}
+
+void EngineWebView::paintEvent(QPaintEvent *event)
+{
+    Q_UNUSED(event);
+    if (m_view)
+        return;
+    // Until the engine's view covers it: an empty page.
+    QPainter(this).fillRect(rect(), Qt::white);
+    // Started once this paint is on screen: queued behind it.
+    if (!m_startPosted) {
+        m_startPosted = true;
+        QMetaObject::invokeMethod(this, &EngineWebView::start, Qt::QueuedConnection);
+    }
+}
+
+void EngineWebView::whenStarted(std::function<void()> call)
+{
+    if (m_view) {
+        call();
+        return;
+    }
+    m_waiting.push_back(std::move(call));
+    // Looked at once the caller is done: a window shown right after its load waits for its
+    // first paint; a view that is not on screen then has none to wait for.
+    if (!m_checkPosted) {
+        m_checkPosted = true;
+        QMetaObject::invokeMethod(this, &EngineWebView::startUnlessAwaitingPaint,
+                                  Qt::QueuedConnection);
+    }
+}
+
+void EngineWebView::startUnlessAwaitingPaint()
+{
+    if (m_view)
+        return;
+    if (!isVisible()) {
+        start();
+        return;
+    }
+    // A window that is shown but never drawn (minimised, on another desktop) still loads.
+    QTimer::singleShot(1000, this, &EngineWebView::start);
+}
+
+void EngineWebView::start()
+{
+    if (m_view)
+        return;
+    // The page, of the shared profile, before the view is ever shown: a view shown without a
+    // page makes one of its own, on Qt's default profile.
+    m_view = new QWebEngineView(this);
+    m_view->setPage(new QWebEnginePage(BrowserProfile::shared(), m_view));
+    m_printer = new PagePrinter(m_view);
 
     QWebEnginePage *page = m_view->page();
     connect(page, &QWebEnginePage::linkHovered, this, &EngineWebView::handleLinkHovered);
@@ -62,6 +125,19 @@ EngineWebView::EngineWebView(QWidget *parent)
                 if (from == m_view->page())
                     emit StatusTextChange(text);
             });
+
+    // The page's request leaves before the view's first frame is made.
+    const std::vector<std::function<void()>> waiting = std::move(m_waiting);
+    m_waiting.clear();
+    for (const std::function<void()> &call : waiting)
+        call();
+
+    const bool hadFocus = hasFocus();
+    setFocusProxy(m_view);
+    layout()->addWidget(m_view);
+    m_view->show();
+    if (hadFocus)
+        m_view->setFocus();
 }
 
 void EngineWebView::GoHome()
@@ -71,23 +147,25 @@ void EngineWebView::GoHome()
 
 void EngineWebView::GoBack()
 {
-    m_view->back();
+    whenStarted([this] { m_view->back(); });
 }
 
 void EngineWebView::GoForward()
 {
-    m_view->forward();
+    whenStarted([this] { m_view->forward(); });
 }
 
 void EngineWebView::Stop()
 {
-    m_view->stop();
+    whenStarted([this] { m_view->stop(); });
 }
 
 void EngineWebView::Refresh()
 {
-    if (!m_crashRecovery->reload())
-        m_view->reload();
+    whenStarted([this] {
+        if (!m_crashRecovery->reload())
+            m_view->reload();
+    });
 }
 
 void EngineWebView::GoSearch()
@@ -109,6 +187,11 @@ void EngineWebView::ExecWB(int cmdID, int cmdexecopt, const QVariant &in, QVaria
 {
     Q_UNUSED(cmdexecopt);
     Q_UNUSED(out);
+    whenStarted([this, cmdID, in] { execute(cmdID, in); });
+}
+
+void EngineWebView::execute(int cmdID, const QVariant &in)
+{
     // Without a page, page commands change nothing and show nothing.
     const bool hasPage = !m_view->url().isEmpty();
     switch (cmdID) {
@@ -179,17 +262,17 @@ void EngineWebView::showProperties()
 
 QString EngineWebView::LocationURL() const
 {
-    return m_view->url().toString();
+    return m_view ? m_view->url().toString() : QString();
 }
 
 QString EngineWebView::LocationName() const
 {
-    return m_view->title();
+    return m_view ? m_view->title() : QString();
 }
 
 void EngineWebView::Document(MarkupCallback innerHTML)
 {
-    if (m_view->url().isEmpty()) {
+    if (!m_view || m_view->url().isEmpty()) {
         innerHTML(std::nullopt);
         return;
     }
@@ -206,14 +289,16 @@ void EngineWebView::Document(MarkupCallback innerHTML)
 
 QObject *EngineWebView::Object()
 {
-    return m_view;
+    // A page asking for a window is answered at once: the new window's engine starts now.
+    return engineView();
 }
 
 void EngineWebView::open(const QString &text)
 {
+    // Read now: the address as the user's settings and folder give it at the call.
     const QUrl url = UserAddress::toUrl(text, QDir::currentPath());
     if (url.isValid())
-        m_view->load(url);
+        whenStarted([this, url] { m_view->load(url); });
 }
 
 void EngineWebView::handleLinkHovered(const QString &url)

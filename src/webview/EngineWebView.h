@@ -2,6 +2,9 @@
 
 #include "webview/WebView.h"
 
+#include <functional>
+#include <vector>
+
 class PagePrinter;
 class CrashRecovery;
 class QWebEngineNewWindowRequest;
@@ -9,6 +12,11 @@ class QWebEngineView;
 
 // The web view on Qt WebEngine. It decides what the windows leave to the component: what typed
 // text means, the home and search pages, error pages, new windows.
+//
+// The engine starts only after the window around the view has been painted once (or at once when
+// the view is not on screen, or something needs the engine's view itself): starting it takes far
+// longer than building and painting the window, and the user sees the window meanwhile. Calls
+// made before are kept and run in order once the engine's view exists.
 class EngineWebView : public WebView {
     Q_OBJECT
 
@@ -31,11 +39,21 @@ public:
     void Document(MarkupCallback innerHTML) override;
     QObject *Object() override;
 
-    QWebEngineView *engineView() const { return m_view; }
-    PagePrinter *printer() const { return m_printer; }
+    // The engine's view and its printer; the engine starts first if it has not yet.
+    QWebEngineView *engineView();
+    PagePrinter *printer();
+    bool isStarted() const { return m_view != nullptr; }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
 
 private:
+    void start();
+    // Runs the call now, or once the engine has started.
+    void whenStarted(std::function<void()> call);
+    void startUnlessAwaitingPaint();
     void open(const QString &text);
+    void execute(int cmdID, const QVariant &in);
     void setTextSize(const QVariant &level);
     void showProperties();
     void handleLinkHovered(const QString &url);
@@ -44,9 +62,12 @@ private:
     void handleLoadFinished(bool ok);
     void handleNewWindowRequested(QWebEngineNewWindowRequest &request);
 
-    QWebEngineView *m_view;
-    PagePrinter *m_printer;
-    CrashRecovery *m_crashRecovery;
+    QWebEngineView *m_view = nullptr;
+    PagePrinter *m_printer = nullptr;
+    CrashRecovery *m_crashRecovery = nullptr;
+    std::vector<std::function<void()>> m_waiting;
+    bool m_startPosted = false;
+    bool m_checkPosted = false;
     // Whether the status text is a hovered link's address.
     bool m_showsLink = false;
 };
