@@ -107,7 +107,10 @@ private:
     void applyLayout();
     // Holds back the painting of the status bar and the progress bar for a moment.
     void holdStatusPainting();
+    void releaseStatusPainting();
 
     Form1Layout m_layout;
     QTimer *m_statusPainting;
+    // Until the window's first page completes.
+    bool m_firstLoad = true;
 };
