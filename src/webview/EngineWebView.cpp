@@ -38,6 +38,8 @@ EngineWebView::EngineWebView(QWidget *parent) : WebView(parent)
 {
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
+    // Takes the focus as the page would, and hands it to the page once the engine has started.
+    setFocusPolicy(Qt::StrongFocus);
 }
 
 QWebEngineView *EngineWebView::engineView()
