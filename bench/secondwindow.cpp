@@ -9,6 +9,7 @@
 #include "app/Product.h"
 #include "app/Shutdown.h"
 #include "main_window/Form1.h"
+#include "webview/RenderingChoice.h"
 #include "webview/WebView.h"
 
 #include <QApplication>
@@ -21,6 +22,7 @@ int main(int argc, char *argv[])
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(Product::ExecutableName);
+    RenderingChoice::apply();
     Form1 *startUp = Form1::newLoaded();
     startUp->showMaximized();
 
