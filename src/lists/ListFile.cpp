@@ -6,18 +6,20 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <cstring>
+#include <optional>
 
 namespace {
 
 constexpr char CR = '\r';
 constexpr char LF = '\n';
 constexpr qint64 ReadChunk = 1 << 20;
+constexpr qint64 MaxReserve = qint64(1) << 30;
 
-// Splits at CR or CR LF; a lone LF stays inside its entry. Text after the last terminator is one
-// more entry unless it is cut short by a read failure (complete == false).
-QStringList split(QByteArrayView bytes, bool complete)
+// Entries end at CR or CR LF; a lone LF stays inside its entry. Text after the last terminator is
+// one more entry unless it is cut short by a read failure (complete == false).
+QList<qsizetype> entryStarts(QByteArrayView bytes, bool complete)
 {
-    QStringList entries;
+    QList<qsizetype> starts;
     const char *data = bytes.data();
     const qsizetype size = bytes.size();
     qsizetype start = 0;
@@ -25,16 +27,63 @@ QStringList split(QByteArrayView bytes, bool complete)
         const void *cr = std::memchr(data + start, CR, static_cast<size_t>(size - start));
         if (!cr) {
             if (complete)
-                entries.append(Windows1252::decode(bytes.sliced(start)));
+                starts.append(start);
             break;
         }
-        const qsizetype end = static_cast<const char *>(cr) - data;
-        entries.append(Windows1252::decode(bytes.sliced(start, end - start)));
-        start = end + 1;
+        starts.append(start);
+        start = static_cast<const char *>(cr) - data + 1;
         if (start < size && data[start] == LF)
             ++start;
     }
+    return starts;
+}
+
+// The entry from start to its CR, or to the end of the bytes.
+QByteArrayView entryAt(QByteArrayView bytes, qsizetype start)
+{
+    const void *cr =
+        std::memchr(bytes.data() + start, CR, static_cast<size_t>(bytes.size() - start));
+    const qsizetype end = cr ? static_cast<const char *>(cr) - bytes.data() : bytes.size();
+    return bytes.sliced(start, end - start);
+}
+
+QStringList split(QByteArrayView bytes, bool complete)
+{
+    QStringList entries;
+    const QList<qsizetype> starts = entryStarts(bytes, complete);
+    entries.reserve(starts.size());
+    for (const qsizetype start : starts)
+        entries.append(Windows1252::decode(entryAt(bytes, start)));
     return entries;
+}
+
+// The whole file; complete is false when it could not be read to its end.
+std::optional<QByteArray> readAll(const QString &fileName, bool &complete)
+{
+    complete = true;
+    // Only a regular file: a device in its place (a link to /dev/zero, a pipe) never ends.
+    if (!QFileInfo(fileName).isFile())
+        return std::nullopt;
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    // Straight into one buffer, as large as the file says it is: a long list is copied once.
+    QByteArray bytes;
+    if (file.size() < MaxReserve)
+        bytes.reserve(file.size() + 1);
+    for (;;) {
+        const qsizetype used = bytes.size();
+        bytes.resize(used + ReadChunk);
+        const qint64 read = file.read(bytes.data() + used, ReadChunk);
+        bytes.resize(used + qMax<qint64>(read, 0));
+        if (read < 0 || file.error() != QFileDevice::NoError) {
+            complete = false;
+            break;
+        }
+        if (read == 0)
+            break;
+    }
+    return bytes;
 }
 
 // A file edited by hand may end inside an entry; a new entry must not merge into it.
@@ -81,25 +130,27 @@ QByteArray format(const QStringList &entries)
 
 Lines ReadLines(const QString &fileName)
 {
-    // Only a regular file: a device in its place (a link to /dev/zero, a pipe) never ends.
-    if (!QFileInfo(fileName).isFile())
-        return {{}, false};
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        return {{}, false};
-    QByteArray bytes;
     bool complete = true;
-    for (;;) {
-        const QByteArray chunk = file.read(ReadChunk);
-        if (file.error() != QFileDevice::NoError) {
-            complete = false;
-            break;
-        }
-        if (chunk.isEmpty())
-            break;
-        bytes += chunk;
-    }
-    return {split(bytes, complete), complete};
+    const std::optional<QByteArray> bytes = readAll(fileName, complete);
+    if (!bytes)
+        return {{}, false};
+    return {split(*bytes, complete), complete};
+}
+
+Index ReadIndex(const QString &fileName)
+{
+    bool complete = true;
+    std::optional<QByteArray> bytes = readAll(fileName, complete);
+    if (!bytes)
+        return {{}, {}, false};
+    Index index{std::move(*bytes), {}, complete};
+    index.starts = entryStarts(index.bytes, complete);
+    return index;
+}
+
+QString Index::entry(qsizetype i) const
+{
+    return Windows1252::decode(entryAt(bytes, starts.at(i)));
 }
 
 bool openForAppend(QFile &file)

@@ -4,6 +4,7 @@
 #include "app/Product.h"
 #include "app/ProgramIcon.h"
 #include "app/Twips.h"
+#include "lists/EntryListModel.h"
 #include "lists/Form3.h"
 #include "lists/Form4.h"
 #include "lists/ListFile.h"
@@ -32,7 +33,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
-#include <QStringListModel>
 #include <QTimer>
 #include <QToolBar>
 
@@ -102,9 +102,10 @@ void Form1::createControls(QWidget *client)
     ProgressBar1->setValue(0);
     ProgressBar1->setTextVisible(false);
     Text1 = editableComboBox(client, "Text1");
-    // The favourites can be many: a list model takes them whole (item by item costs seconds for a
-    // million), and the box never measures every entry for its size, which it does not change.
-    Text1->setModel(new QStringListModel(Text1));
+    // The favourites can be many: the list takes the file whole and decodes an entry only when it
+    // is shown (item by item, a million cost seconds), and the box never measures every entry for
+    // its size, which it does not change.
+    Text1->setModel(new EntryListModel(Text1));
     Text1->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     Command1 = named(new QPushButton(QStringLiteral("GO"), client), "Command1");
     // Parked off-screen and never focused: Enter in the boxes presses it.
@@ -225,9 +226,8 @@ void Form1::Form_Load()
                          LoadStamp::text(QDateTime::currentDateTime(), QLocale::system()));
 
     // A missing or unreadable file leaves the list with what was read; no file is created.
-    const ListFile::Lines favorites = ListFile::ReadLines(Product::FavoritesFile);
-    auto *list = static_cast<QStringListModel *>(Text1->model());
-    list->setStringList(list->stringList() + favorites.entries);
+    static_cast<EntryListModel *>(Text1->model())
+        ->append(ListFile::ReadIndex(Product::FavoritesFile));
     // Adding items to an editable box would show the first one; the address starts empty.
     Text1->setCurrentIndex(-1);
     Text1->clearEditText();
