@@ -38,8 +38,6 @@ EngineWebView::EngineWebView(QWidget *parent) : WebView(parent)
 {
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    // Takes the focus as the page would, and hands it to the page once the engine has started.
-    setFocusPolicy(Qt::StrongFocus);
 }
 
 QWebEngineView *EngineWebView::engineView()
@@ -134,11 +132,12 @@ void EngineWebView::start()
     for (const std::function<void()> &call : waiting)
         call();
 
-    const bool hadFocus = hasFocus();
     setFocusProxy(m_view);
     layout()->addWidget(m_view);
     m_view->show();
-    if (hadFocus)
+    // An active window that found nothing to focus when it was shown gives it to the page, as
+    // it would have with the engine's view there.
+    if (isVisible() && window()->isActiveWindow() && !window()->focusWidget())
         m_view->setFocus();
 }
 
