@@ -19,7 +19,8 @@
 int main(int argc, char *argv[])
 {
     // As the program's own main().
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // How the page is drawn, and with it whether OpenGL is set up at all: before the application.
+    RenderingChoice::beforeApplication();
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(Product::ExecutableName);
     RenderingChoice::apply();

@@ -7,8 +7,8 @@
 
 int main(int argc, char *argv[])
 {
-    // The engine and the widgets share GL contexts; this must be set before the application.
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // How the page is drawn, and with it whether OpenGL is set up at all: before the application.
+    RenderingChoice::beforeApplication();
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(Product::ExecutableName);
     QGuiApplication::setDesktopFileName(Product::DesktopId);

@@ -2,6 +2,7 @@
 
 #include "webview/WebViewSettings.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -17,6 +18,11 @@ namespace {
 
 enum class State { Undecided, Software, OpenGL };
 State state = State::Undecided;
+// What beforeApplication found, and the environment it found it for.
+std::optional<bool> decided;
+QByteArray environment;
+constexpr const char *GlIntegration = "QT_XCB_GL_INTEGRATION";
+bool glIntegrationSet = false;
 
 void choose(bool software)
 {
@@ -178,27 +184,44 @@ bool cache(const QString &path, const QByteArray &key, bool software)
     return file.commit();
 }
 
-void apply()
+void beforeApplication()
 {
+    environment = environmentKey();
     switch (mode(WebViewSettings::rendering())) {
     case Mode::Software:
-        choose(true);
-        return;
+        decided = true;
+        break;
     case Mode::OpenGL:
-        choose(false);
-        return;
+        decided = false;
+        break;
     case Mode::Auto:
+        decided = cachedSoftware(cachePath(), environment);
         break;
     }
-    const QByteArray key = environmentKey();
-    if (const std::optional<bool> cached = cachedSoftware(cachePath(), key)) {
-        choose(*cached);
+    if (decided == true && !qEnvironmentVariableIsSet(GlIntegration)) {
+        // Read by Qt's X11 platform when the application object is made; taken back after it,
+        // so that programs started from the browser do not inherit it.
+        qputenv(GlIntegration, "none");
+        glIntegrationSet = true;
+    } else {
+        QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    }
+}
+
+void apply()
+{
+    if (glIntegrationSet) {
+        qunsetenv(GlIntegration);
+        glIntegrationSet = false;
+    }
+    if (decided) {
+        choose(*decided);
         return;
     }
     const bool soft = isSoftwareRenderer(renderer());
     choose(soft);
     // A cache that cannot be written is no fault: the next start asks again.
-    cache(cachePath(), key, soft);
+    cache(cachePath(), environment.isEmpty() ? environmentKey() : environment, soft);
 }
 
 bool software()

@@ -17,8 +17,13 @@
 namespace RenderingChoice {
 enum class Mode { Auto, Software, OpenGL };
 
-// After the application object, before the first web view: applies the setting, or the answer
-// cached for this display, or else asks OpenGL for its renderer and caches the answer.
+// Before the application object: reads the setting, or the answer cached for this display. Where
+// that is software, the program keeps OpenGL out of its own process altogether (loading Mesa and
+// LLVM only to set up a context nobody draws with costs tens of milliseconds at every start);
+// otherwise the engine and the widgets share their GL contexts, as the engine needs.
+void beforeApplication();
+// After it, before the first web view: applies the choice, or where nothing was decided yet asks
+// OpenGL for its renderer, applies the answer and caches it.
 void apply();
 // Whether the web view's layer is drawn in software.
 bool software();

@@ -48,7 +48,7 @@ void chooseSoftware()
     if (ini.open(QIODevice::WriteOnly))
         ini.write("[General]\nRendering=software\n");
     ini.close();
-    RenderingChoice::apply();
+    RenderingChoice::beforeApplication();
 }
 
 } // namespace
@@ -74,6 +74,8 @@ void RenderingTest::theSettingChoosesSoftwareBeforeTheApplication()
     QVERIFY(RenderingChoice::software());
     // Set by hand, the renderer is never asked for, nor the answer cached.
     QVERIFY(!QFileInfo::exists(RenderingChoice::cachePath()));
+    // OpenGL is kept out of the program only: what it starts gets the environment it was given.
+    QVERIFY(!qEnvironmentVariableIsSet("QT_XCB_GL_INTEGRATION"));
 }
 
 void RenderingTest::pagesDrawWebGLCanvasAndScrollInSoftware()
@@ -185,5 +187,5 @@ void RenderingTest::theCachedAnswerHoldsOnlyForItsEnvironment()
     QVERIFY(!RenderingChoice::cache(path, key, true));
 }
 
-ZV_TEST_MAIN_PREPARED(RenderingTest, chooseSoftware)
+ZV_TEST_MAIN_PREPARED(RenderingTest, chooseSoftware, RenderingChoice::apply)
 #include "tst_rendering.moc"
