@@ -12,6 +12,7 @@
 #include "webview/PageSetup.h"
 #include "webview/PermissionHandler.h"
 #include "webview/ProfileSettings.h"
+#include "webview/RenderingChoice.h"
 #include "webview/UserAddress.h"
 #include "webview/WebViewSettings.h"
 
@@ -98,6 +99,7 @@ void EngineWebView::start()
 {
     if (m_view)
         return;
+    RenderingChoice::beforeFirstView();
     // The page, of the shared profile, before the view is ever shown: a view shown without a
     // page makes one of its own, on Qt's default profile.
     m_view = new QWebEngineView(this);

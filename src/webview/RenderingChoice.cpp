@@ -23,6 +23,7 @@ std::optional<bool> decided;
 QByteArray environment;
 constexpr const char *GlIntegration = "QT_XCB_GL_INTEGRATION";
 bool glIntegrationSet = false;
+bool probePending = false;
 
 void choose(bool software)
 {
@@ -214,10 +215,17 @@ void apply()
         qunsetenv(GlIntegration);
         glIntegrationSet = false;
     }
-    if (decided) {
+    if (decided)
         choose(*decided);
+    else
+        probePending = true;
+}
+
+void beforeFirstView()
+{
+    if (!probePending)
         return;
-    }
+    probePending = false;
     const bool soft = isSoftwareRenderer(renderer());
     choose(soft);
     // A cache that cannot be written is no fault: the next start asks again.

@@ -22,9 +22,12 @@ enum class Mode { Auto, Software, OpenGL };
 // LLVM only to set up a context nobody draws with costs tens of milliseconds at every start);
 // otherwise the engine and the widgets share their GL contexts, as the engine needs.
 void beforeApplication();
-// After it, before the first web view: applies the choice, or where nothing was decided yet asks
-// OpenGL for its renderer, applies the answer and caches it.
+// After it: applies the choice; where nothing was decided yet, leaves asking OpenGL to the first
+// web view, so that the first window is shown first.
 void apply();
+// Before a web view's engine starts: asks OpenGL for its renderer where apply() left that to it,
+// applies the answer and caches it.
+void beforeFirstView();
 // Whether the web view's layer is drawn in software.
 bool software();
 
