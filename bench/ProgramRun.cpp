@@ -2,6 +2,7 @@
 
 #include "ProcessTree.h"
 #include "WindowCloser.h"
+#include "WindowWatch.h"
 #include "support/LoopbackServer.h"
 
 #include <QDir>
@@ -15,8 +16,8 @@
 
 ProgramRun::ProgramRun(const QString &program, const QStringList &arguments, Completion completion,
                        const QUrl &home, const QProcessEnvironment &environment,
-                       const QString &workingFolder, LoopbackServer &server)
-    : m_completion(completion), m_home(home), m_workingFolder(workingFolder)
+                       const QString &workingFolder, LoopbackServer &server, WindowWatch *window)
+    : m_completion(completion), m_home(home), m_workingFolder(workingFolder), m_window(window)
 {
     m_process.setProgram(program);
     m_process.setArguments(arguments);
@@ -53,6 +54,8 @@ ProgramRun::ProgramRun(const QString &program, const QStringList &arguments, Com
 ProgramRun::~ProgramRun()
 {
     finish();
+    if (m_window)
+        m_window->start(0, nullptr);
     if (m_inotify >= 0)
         ::close(m_inotify);
 }
@@ -78,6 +81,10 @@ bool ProgramRun::startAndWaitLoaded(int timeoutMs)
         }
         return true;
     }
+    if (m_window) {
+        m_window->start(pid_t(m_process.processId()), &m_sinceStart);
+        connect(m_window, &WindowWatch::changed, this, &ProgramRun::wake);
+    }
     if (!waitUntil([this] { return m_loadedMs >= 0; }, timeoutMs)) {
         m_error =
             QStringLiteral("%1: no completed home page after %2 ms (%3; see %4/stderr.txt)")
@@ -89,6 +96,16 @@ bool ProgramRun::startAndWaitLoaded(int timeoutMs)
         return false;
     }
     return true;
+}
+
+double ProgramRun::shownMs() const
+{
+    return m_window ? m_window->shownMs() : -1;
+}
+
+double ProgramRun::paintedMs() const
+{
+    return m_window ? m_window->paintedMs() : -1;
 }
 
 void ProgramRun::settle(int ms)

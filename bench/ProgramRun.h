@@ -9,6 +9,7 @@
 #include <optional>
 
 class LoopbackServer;
+class WindowWatch;
 class QEventLoop;
 class QSocketNotifier;
 
@@ -30,7 +31,7 @@ public:
 
     ProgramRun(const QString &program, const QStringList &arguments, Completion completion,
                const QUrl &home, const QProcessEnvironment &environment,
-               const QString &workingFolder, LoopbackServer &server);
+               const QString &workingFolder, LoopbackServer &server, WindowWatch *window = nullptr);
     ~ProgramRun() override;
 
     // Starts the program and waits for its home page; false (with error()) on a timeout or exit.
@@ -38,6 +39,10 @@ public:
     double loadedMs() const { return m_loadedMs; }
     // When the program ended by itself, from the start (HandOver); negative while it runs.
     double endedMs() const { return m_endedMs; }
+    // When its main window was first mapped, and first drawn into; negative when not seen (no X
+    // display).
+    double shownMs() const;
+    double paintedMs() const;
     // CPU time of the whole process tree when the page had completed, in ms.
     double loadedCpuMs() const { return m_loadedCpuMs; }
     // When the server got the home page's request, from the start; negative when it never did.
@@ -68,6 +73,7 @@ private:
     QByteArray m_stdout;
     int m_inotify = -1;
     QSocketNotifier *m_folderEvents = nullptr;
+    WindowWatch *m_window = nullptr;
     QEventLoop *m_waiting = nullptr;
     double m_loadedMs = -1;
     double m_loadedCpuMs = -1;

@@ -151,6 +151,35 @@ void appendRow()
                     QStringLiteral("ratio < 1.5"), Table::verdict(full / empty < 1.5));
 }
 
+// A main window loaded and painted once, on a fake web view.
+double openMainWindow()
+{
+    QPointer<Form1> window;
+    return medianMs(
+        WindowRuns,
+        [&] {
+            window = Form1::newLoaded();
+            window->show();
+            window->repaint();
+        },
+        [&] { delete window; });
+}
+
+// The address box's list holds every favourite; a long list must not hold up the window.
+void favoritesInAddressBoxRow()
+{
+    const FakeWebView::Install fakes;
+    QFile::remove(Product::FavoritesFile);
+    const double none = openMainWindow();
+    writeList(Product::FavoritesFile, 1'000'000);
+    const double full = openMainWindow();
+    QFile::remove(Product::FavoritesFile);
+    Table::printRow(QStringLiteral("Main window until painted, 1,000,000 favourites in its address "
+                                   "box, ms (baseline: no Favorites.DAT)"),
+                    Table::number(full, 1), Table::number(none, 1), Table::ratio(full / none),
+                    QStringLiteral("< +100 ms"), Table::verdict(full - none < 100));
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -170,6 +199,7 @@ int main(int argc, char *argv[])
     clearSelectedRow(1'000'000, 500);
     QFile::remove(Product::FavoritesFile);
     QFile::remove(Product::HistoryFile);
+    favoritesInAddressBoxRow();
     appendRow();
     return 0;
 }

@@ -9,6 +9,7 @@
 #include "app/Product.h"
 #include "app/Shutdown.h"
 #include "main_window/Form1.h"
+#include "webview/RenderingChoice.h"
 #include "webview/WebView.h"
 
 #include <QApplication>
@@ -18,9 +19,11 @@
 int main(int argc, char *argv[])
 {
     // As the program's own main().
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // How the page is drawn, and with it whether OpenGL is set up at all: before the application.
+    RenderingChoice::beforeApplication();
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(Product::ExecutableName);
+    RenderingChoice::apply();
     Form1 *startUp = Form1::newLoaded();
     startUp->showMaximized();
 

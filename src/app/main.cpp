@@ -6,6 +6,7 @@
 #include "main_window/Form1.h"
 #include "main_window/StatusBar.h"
 #include "webview/BrowserProfile.h"
+#include "webview/RenderingChoice.h"
 #include "webview/WebView.h"
 
 #include <QApplication>
@@ -59,8 +60,8 @@ int main(int argc, char *argv[])
     if (outcome == HandOver::Outcome::Elsewhere)
         BrowserProfile::keepNothing();
 
-    // The engine and the widgets share GL contexts; this must be set before the application.
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // How the page is drawn, and with it whether OpenGL is set up at all: before the application.
+    RenderingChoice::beforeApplication();
     // The toolkit and the engine see the program's name only: the address is ours.
     int applicationArgc = 1;
     QApplication app(applicationArgc, argv);
@@ -68,6 +69,7 @@ int main(int argc, char *argv[])
     QGuiApplication::setDesktopFileName(Product::DesktopId);
     // Every window without an icon of its own, the dialogs included, shows the program's.
     QApplication::setWindowIcon(ProgramIcon::icon());
+    RenderingChoice::apply();
 
     if (outcome == HandOver::Outcome::Unanswered && handOver.listen()) {
         QObject::connect(&handOver, &HandOver::windowRequested, &app, &openHandedOverWindow);

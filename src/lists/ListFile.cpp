@@ -8,12 +8,14 @@
 #include <QSaveFile>
 #include <cstring>
 #include <initializer_list>
+#include <optional>
 
 namespace {
 
 constexpr char CR = '\r';
 constexpr char LF = '\n';
 constexpr qint64 ReadChunk = 1 << 20;
+constexpr qint64 MaxReserve = qint64(1) << 30;
 
 // Replaces the file's content with the parts, one after another, all or nothing.
 bool replace(const QString &fileName, std::initializer_list<QByteArrayView> parts);
@@ -59,29 +61,53 @@ QStringList split(QByteArrayView bytes, bool complete)
     return entries;
 }
 
-// The whole file's bytes. False when it is no regular file or cannot be opened; complete is false
-// when a read failed part-way (what was read before stays in bytes).
-bool readBytes(const QString &fileName, QByteArray &bytes, bool &complete)
+// Where each entry starts, the last one left out when it is cut short (complete == false).
+QList<qsizetype> entryStarts(QByteArrayView bytes, bool complete)
 {
+    QList<qsizetype> starts;
+    forEachLine(bytes, [&](const Span &line) {
+        if (complete || line.next != line.end)
+            starts.append(line.start);
+    });
+    return starts;
+}
+
+// The entry from start to its CR, or to the end of the bytes.
+QByteArrayView entryAt(QByteArrayView bytes, qsizetype start)
+{
+    const void *cr =
+        std::memchr(bytes.data() + start, CR, static_cast<size_t>(bytes.size() - start));
+    const qsizetype end = cr ? static_cast<const char *>(cr) - bytes.data() : bytes.size();
+    return bytes.sliced(start, end - start);
+}
+
+// The whole file; complete is false when it could not be read to its end.
+std::optional<QByteArray> readAll(const QString &fileName, bool &complete)
+{
+    complete = true;
     // Only a regular file: a device in its place (a link to /dev/zero, a pipe) never ends.
     if (!QFileInfo(fileName).isFile())
-        return false;
+        return std::nullopt;
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
-        return false;
-    bytes.reserve(file.size());
-    complete = true;
+        return std::nullopt;
+    // Straight into one buffer, as large as the file says it is: a long list is copied once.
+    QByteArray bytes;
+    if (file.size() < MaxReserve)
+        bytes.reserve(file.size() + 1);
     for (;;) {
-        const QByteArray chunk = file.read(ReadChunk);
-        if (file.error() != QFileDevice::NoError) {
+        const qsizetype used = bytes.size();
+        bytes.resize(used + ReadChunk);
+        const qint64 read = file.read(bytes.data() + used, ReadChunk);
+        bytes.resize(used + qMax<qint64>(read, 0));
+        if (read < 0 || file.error() != QFileDevice::NoError) {
             complete = false;
             break;
         }
-        if (chunk.isEmpty())
+        if (read == 0)
             break;
-        bytes += chunk;
     }
-    return true;
+    return bytes;
 }
 
 QList<Span> spans(QByteArrayView bytes)
@@ -157,11 +183,27 @@ QByteArray format(const QStringList &entries)
 
 Lines ReadLines(const QString &fileName)
 {
-    QByteArray bytes;
     bool complete = true;
-    if (!readBytes(fileName, bytes, complete))
+    const std::optional<QByteArray> bytes = readAll(fileName, complete);
+    if (!bytes)
         return {{}, false};
-    return {split(bytes, complete), complete};
+    return {split(*bytes, complete), complete};
+}
+
+Index ReadIndex(const QString &fileName)
+{
+    bool complete = true;
+    std::optional<QByteArray> bytes = readAll(fileName, complete);
+    if (!bytes)
+        return {{}, {}, false};
+    Index index{std::move(*bytes), {}, complete};
+    index.starts = entryStarts(index.bytes, complete);
+    return index;
+}
+
+QString Index::entry(qsizetype i) const
+{
+    return Windows1252::decode(entryAt(bytes, starts.at(i)));
 }
 
 bool openForAppend(QFile &file)
@@ -206,10 +248,11 @@ bool RemoveEntry(const QString &fileName, qsizetype row, const QString &text)
         return false;
     if (!QFileInfo::exists(fileName))
         return true; // nothing left to remove, and nothing to create
-    QByteArray bytes;
     bool complete = true;
-    if (!readBytes(fileName, bytes, complete) || !complete)
+    const std::optional<QByteArray> read = readAll(fileName, complete);
+    if (!read || !complete)
         return false;
+    const QByteArray &bytes = *read;
     // Bytes in, bytes out: the other entries are not decoded and encoded again, so a long
     // list is rewritten in the time its bytes take to copy.
     const QList<Span> lines = spans(bytes);

@@ -18,6 +18,18 @@ struct Lines {
 };
 
 Lines ReadLines(const QString &fileName);
+
+// The same reading, with each entry decoded only when it is asked for: a long list costs its read
+// and one pass over its bytes.
+struct Index {
+    QByteArray bytes;
+    QList<qsizetype> starts; // where each entry begins in bytes
+    bool ok = true;          // as for ReadLines
+
+    qsizetype size() const { return starts.size(); }
+    QString entry(qsizetype i) const;
+};
+Index ReadIndex(const QString &fileName);
 // Writes the text and CR LF after the file's last byte; creates a missing file.
 bool AppendLine(const QString &fileName, const QString &text);
 // Leaves the file empty (0 bytes); creates a missing file.

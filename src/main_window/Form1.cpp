@@ -4,6 +4,7 @@
 #include "app/Product.h"
 #include "app/ProgramIcon.h"
 #include "app/Twips.h"
+#include "lists/EntryListModel.h"
 #include "lists/Form3.h"
 #include "lists/Form4.h"
 #include "lists/ListFile.h"
@@ -15,6 +16,7 @@
 #include "main_window/ToolbarStyle.h"
 #include "search/SearchAddress.h"
 #include "webview/OptionsWindow.h"
+#include "webview/RenderingChoice.h"
 #include "webview/WebView.h"
 #include "webview/WebViewFactory.h"
 
@@ -75,11 +77,7 @@ Form1::Form1(QWidget *parent) : QMainWindow(parent)
     createControls(client);
     m_statusPainting = new QTimer(this);
     m_statusPainting->setSingleShot(true);
-    m_statusPainting->setInterval(100);
-    connect(m_statusPainting, &QTimer::timeout, this, [this] {
-        StatusBar1->setUpdatesEnabled(true);
-        ProgressBar1->setUpdatesEnabled(true);
-    });
+    connect(m_statusPainting, &QTimer::timeout, this, &Form1::releaseStatusPainting);
     connectEvents();
     createMenus();
     createShortcuts();
@@ -110,6 +108,11 @@ void Form1::createControls(QWidget *client)
     ProgressBar1->setValue(0);
     ProgressBar1->setTextVisible(false);
     Text1 = editableComboBox(client, "Text1");
+    // The favourites can be many: the list takes the file whole and decodes an entry only when it
+    // is shown (item by item, a million cost seconds), and the box never measures every entry for
+    // its size, which it does not change.
+    Text1->setModel(new EntryListModel(Text1));
+    Text1->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     Command1 = named(new QPushButton(QStringLiteral("GO"), client), "Command1");
     // Parked off-screen and never focused: Enter in the boxes presses it.
     Command1->setFocusPolicy(Qt::NoFocus);
@@ -241,8 +244,8 @@ void Form1::Form_Load(const QString &startAddress)
                          LoadStamp::text(QDateTime::currentDateTime(), QLocale::system()));
 
     // A missing or unreadable file leaves the list with what was read; no file is created.
-    const ListFile::Lines favorites = ListFile::ReadLines(Product::FavoritesFile);
-    Text1->addItems(favorites.entries);
+    static_cast<EntryListModel *>(Text1->model())
+        ->append(ListFile::ReadIndex(Product::FavoritesFile));
     // Adding items to an editable box would show the first one; the address starts empty.
     Text1->setCurrentIndex(-1);
     Text1->clearEditText();
@@ -313,6 +316,13 @@ void Form1::WebBrowser1_NewWindow2(QObject **ppDisp, bool *Cancel)
 void Form1::WebBrowser1_DocumentComplete()
 {
     updateStopKey();
+    if (m_firstLoad) {
+        m_firstLoad = false;
+        if (m_statusPainting->isActive()) {
+            m_statusPainting->stop();
+            releaseStatusPainting();
+        }
+    }
     // A history line that cannot be written is lost quietly: the page still shows and the
     // address box and caption still follow it.
     ListFile::AppendLine(Product::HistoryFile, WebBrowser1->LocationURL());
@@ -482,11 +492,21 @@ void Form1::holdStatusPainting()
     // repaints itself at once on each step. So the status text and the progress are set at once
     // but painted at most ten times a second: the changes that a page's load brings in a burst
     // are painted together, after the load's requests have left.
+    //
+    // Where the window is drawn through OpenGL, during its first load (whose requests compete
+    // with the view's first frames) they are painted once the page completes, after two seconds
+    // at most.
     if (m_statusPainting->isActive())
         return;
     StatusBar1->setUpdatesEnabled(false);
     ProgressBar1->setUpdatesEnabled(false);
-    m_statusPainting->start();
+    m_statusPainting->start(m_firstLoad && !RenderingChoice::software() ? 2000 : 100);
+}
+
+void Form1::releaseStatusPainting()
+{
+    StatusBar1->setUpdatesEnabled(true);
+    ProgressBar1->setUpdatesEnabled(true);
 }
 
 void Form1::applyLayout()

@@ -125,10 +125,13 @@ private:
     void applyLayout();
     // Holds back the painting of the status bar and the progress bar for a moment.
     void holdStatusPainting();
+    void releaseStatusPainting();
 
     Form1Layout m_layout;
     QTimer *m_statusPainting;
     QShortcut *m_stopKey = nullptr;
     // A click gave the address box the focus: its release selects the whole text.
     bool m_selectAddressOnRelease = false;
+    // Until the window's first page completes.
+    bool m_firstLoad = true;
 };

@@ -17,12 +17,15 @@
 #include "webview/PageSetup.h"
 #include "webview/PermissionHandler.h"
 #include "webview/ProfileSettings.h"
+#include "webview/RenderingChoice.h"
 #include "webview/UserAddress.h"
 #include "webview/UserGestures.h"
 #include "webview/WebViewSettings.h"
 
 #include <QDir>
+#include <QPainter>
 #include <QPointer>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QWebEngineDownloadRequest>
 #include <QWebEngineLoadingInfo>
@@ -43,14 +46,82 @@ constexpr qreal TextSizeZoom[] = {0.75, 0.9, 1.0, 1.25, 1.5};
 
 } // namespace
 
-EngineWebView::EngineWebView(QWidget *parent)
-    : WebView(parent), m_view(new QWebEngineView(this)), m_printer(new PagePrinter(m_view))
+EngineWebView::EngineWebView(QWidget *parent) : WebView(parent)
 {
-    m_view->setPage(new EnginePage(BrowserProfile::shared(), m_view));
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(m_view);
-    setFocusProxy(m_view);
+}
+
+QWebEngineView *EngineWebView::engineView()
+{
+    start();
+    return m_view;
+}
+
+PagePrinter *EngineWebView::printer()
+{
+    start();
+    return m_printer;
+}
+
+void EngineWebView::paintEvent(QPaintEvent *event)
+{
+    Q_UNUSED(event);
+    if (m_view)
+        return;
+    // Until the engine's view covers it: an empty page.
+    QPainter(this).fillRect(rect(), Qt::white);
+    // Started once this paint is on screen: queued behind it.
+    if (!m_startPosted) {
+        m_startPosted = true;
+        QMetaObject::invokeMethod(this, &EngineWebView::start, Qt::QueuedConnection);
+    }
+}
+
+void EngineWebView::whenStarted(std::function<void()> call)
+{
+    if (m_view) {
+        call();
+        return;
+    }
+    m_waiting.push_back(std::move(call));
+    // Looked at once the caller is done: a window shown right after its load waits for its
+    // first paint; a view that is not on screen then has none to wait for.
+    if (!m_checkPosted) {
+        m_checkPosted = true;
+        QMetaObject::invokeMethod(this, &EngineWebView::startUnlessAwaitingPaint,
+                                  Qt::QueuedConnection);
+    }
+}
+
+void EngineWebView::startUnlessAwaitingPaint()
+{
+    if (m_view)
+        return;
+    if (!isVisible()) {
+        start();
+        return;
+    }
+    // A window that is shown but never drawn (minimised, on another desktop) still loads.
+    QTimer::singleShot(1000, this, &EngineWebView::start);
+}
+
+FindBar *EngineWebView::findBar()
+{
+    start();
+    return m_findBar;
+}
+
+void EngineWebView::start()
+{
+    if (m_view)
+        return;
+    RenderingChoice::beforeFirstView();
+    // The page, of the shared profile, before the view is ever shown: a view shown without a
+    // page makes one of its own, on Qt's default profile.
+    m_view = new QWebEngineView(this);
+    m_view->setPage(new EnginePage(BrowserProfile::shared(), m_view));
+    m_printer = new PagePrinter(m_view);
 
     QWebEnginePage *page = m_view->page();
     connect(page, &QWebEnginePage::linkHovered, this, &EngineWebView::handleLinkHovered);
@@ -85,6 +156,20 @@ EngineWebView::EngineWebView(QWidget *parent)
     m_findBar = new FindBar(m_view, this);
     connect(m_findBar, &FindBar::statusText, this, &WebView::StatusTextChange);
     connectPageMenu();
+
+    // The page's request leaves before the view's first frame is made.
+    const std::vector<std::function<void()>> waiting = std::move(m_waiting);
+    m_waiting.clear();
+    for (const std::function<void()> &call : waiting)
+        call();
+
+    setFocusProxy(m_view);
+    layout()->addWidget(m_view);
+    m_view->show();
+    // An active window that found nothing to focus when it was shown gives it to the page, as
+    // it would have with the engine's view there.
+    if (isVisible() && window()->isActiveWindow() && !window()->focusWidget())
+        m_view->setFocus();
 }
 
 void EngineWebView::connectPageMenu()
@@ -107,44 +192,47 @@ void EngineWebView::GoHome()
 
 void EngineWebView::GoBack()
 {
-    m_view->back();
+    whenStarted([this] { m_view->back(); });
 }
 
 void EngineWebView::GoForward()
 {
-    m_view->forward();
+    whenStarted([this] { m_view->forward(); });
 }
 
 void EngineWebView::Stop()
 {
-    m_stopped = m_view->page()->isLoading();
-    m_view->stop();
+    whenStarted([this] {
+        m_stopped = m_view->page()->isLoading();
+        m_view->stop();
+    });
 }
 
 void EngineWebView::Refresh()
 {
-    if (!m_crashRecovery->reload())
-        m_view->reload();
+    Refresh2(REFRESH_NORMAL);
 }
 
 void EngineWebView::Refresh2(int Level)
 {
-    if (m_crashRecovery->reload())
-        return;
-    if (Level == REFRESH_COMPLETELY)
-        m_view->triggerPageAction(QWebEnginePage::ReloadAndBypassCache);
-    else
-        m_view->reload();
+    whenStarted([this, Level] {
+        if (m_crashRecovery->reload())
+            return;
+        if (Level == REFRESH_COMPLETELY)
+            m_view->triggerPageAction(QWebEnginePage::ReloadAndBypassCache);
+        else
+            m_view->reload();
+    });
 }
 
 bool EngineWebView::Busy() const
 {
-    return m_view->page()->isLoading();
+    return m_view && m_view->page()->isLoading();
 }
 
 void EngineWebView::ShowDevTools()
 {
-    DevToolsWindow::showFor(m_view);
+    whenStarted([this] { DevToolsWindow::showFor(m_view); });
 }
 
 void EngineWebView::GoSearch()
@@ -165,6 +253,17 @@ void EngineWebView::Navigate2(const QString &url)
 void EngineWebView::ExecWB(int cmdID, int cmdexecopt, const QVariant &in, QVariant *out)
 {
     Q_UNUSED(cmdexecopt);
+    // Asked for the Text Size level: answered at once, Medium before the engine has a page.
+    if (cmdID == OLECMDID_ZOOM && !in.isValid()) {
+        if (out)
+            *out = m_view ? textSize() : 2;
+        return;
+    }
+    whenStarted([this, cmdID, in] { execute(cmdID, in); });
+}
+
+void EngineWebView::execute(int cmdID, const QVariant &in)
+{
     // Without a page, page commands change nothing and show nothing.
     const bool hasPage = !m_view->url().isEmpty();
     switch (cmdID) {
@@ -182,9 +281,7 @@ void EngineWebView::ExecWB(int cmdID, int cmdexecopt, const QVariant &in, QVaria
             showProperties();
         break;
     case OLECMDID_ZOOM:
-        if (!in.isValid() && out)
-            *out = textSize();
-        else if (hasPage)
+        if (hasPage)
             setTextSize(in);
         break;
     case OLECMDID_FIND:
@@ -254,17 +351,17 @@ QString EngineWebView::LocationURL() const
 {
     // Encoded, so plain ASCII: a host in punycode, a path and query percent-encoded. The list
     // files hold only what Windows-1252 can, and this text leads back to the same page.
-    return QString::fromLatin1(m_view->url().toEncoded());
+    return m_view ? QString::fromLatin1(m_view->url().toEncoded()) : QString();
 }
 
 QString EngineWebView::LocationName() const
 {
-    return m_view->title();
+    return m_view ? m_view->title() : QString();
 }
 
 void EngineWebView::Document(MarkupCallback innerHTML)
 {
-    if (m_view->url().isEmpty()) {
+    if (!m_view || m_view->url().isEmpty()) {
         innerHTML(std::nullopt);
         return;
     }
@@ -281,17 +378,21 @@ void EngineWebView::Document(MarkupCallback innerHTML)
 
 QObject *EngineWebView::Object()
 {
-    return m_view;
+    // A page asking for a window is answered at once: the new window's engine starts now.
+    return engineView();
 }
 
 void EngineWebView::open(const QString &text)
 {
+    // Read now: the address as the user's settings and folder give it at the call.
     const QUrl url = UserAddress::toUrl(text, QDir::currentPath());
     if (!url.isValid())
         return;
-    // An address the person chose: what it downloads was asked for.
-    UserGestures::note(m_view->page());
-    m_view->load(url);
+    whenStarted([this, url] {
+        // An address the person chose: what it downloads was asked for.
+        UserGestures::note(m_view->page());
+        m_view->load(url);
+    });
 }
 
 void EngineWebView::handleLinkHovered(const QString &url)

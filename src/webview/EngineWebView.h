@@ -2,6 +2,9 @@
 
 #include "webview/WebView.h"
 
+#include <functional>
+#include <vector>
+
 class PagePrinter;
 class CrashRecovery;
 class ExternalLinkHandler;
@@ -12,6 +15,11 @@ class QWebEngineView;
 
 // The web view on Qt WebEngine. It decides what the windows leave to the component: what typed
 // text means, the home and search pages, error pages, new windows.
+//
+// The engine starts only after the window around the view has been painted once (or at once when
+// the view is not on screen, or something needs the engine's view itself): starting it takes far
+// longer than building and painting the window, and the user sees the window meanwhile. Calls
+// made before are kept and run in order once the engine's view exists.
 class EngineWebView : public WebView {
     Q_OBJECT
 
@@ -37,12 +45,22 @@ public:
     void Document(MarkupCallback innerHTML) override;
     QObject *Object() override;
 
-    QWebEngineView *engineView() const { return m_view; }
-    PagePrinter *printer() const { return m_printer; }
-    FindBar *findBar() const { return m_findBar; }
+    // The engine's view and its printer; the engine starts first if it has not yet.
+    QWebEngineView *engineView();
+    PagePrinter *printer();
+    FindBar *findBar();
+    bool isStarted() const { return m_view != nullptr; }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
 
 private:
+    void start();
+    // Runs the call now, or once the engine has started.
+    void whenStarted(std::function<void()> call);
+    void startUnlessAwaitingPaint();
     void open(const QString &text);
+    void execute(int cmdID, const QVariant &in);
     void setTextSize(const QVariant &level);
     int textSize() const;
     void connectPageMenu();
@@ -53,11 +71,14 @@ private:
     void handleLoadingChanged(const QWebEngineLoadingInfo &loading);
     void handleNewWindowRequested(QWebEngineNewWindowRequest &request);
 
-    QWebEngineView *m_view;
-    PagePrinter *m_printer;
-    CrashRecovery *m_crashRecovery;
-    ExternalLinkHandler *m_externalLinks;
-    FindBar *m_findBar;
+    QWebEngineView *m_view = nullptr;
+    PagePrinter *m_printer = nullptr;
+    CrashRecovery *m_crashRecovery = nullptr;
+    ExternalLinkHandler *m_externalLinks = nullptr;
+    FindBar *m_findBar = nullptr;
+    std::vector<std::function<void()>> m_waiting;
+    bool m_startPosted = false;
+    bool m_checkPosted = false;
     // Whether the status text is a hovered link's address.
     bool m_showsLink = false;
     // What became of the load under way: the user stopped it, or it turned into a download.

@@ -18,6 +18,7 @@ const QString JavaScriptKey = QStringLiteral("JavaScript");
 const QString PopupsKey = QStringLiteral("PopupsWithoutClick");
 const QString DownloadFolderKey = QStringLiteral("DownloadFolder");
 const QString AskWhereToSaveKey = QStringLiteral("AskWhereToSave");
+const QString RenderingKey = QStringLiteral("Rendering");
 
 // The value as text. A hand-written value holding a comma reads back as a list; it is still
 // one value to the user.
@@ -171,6 +172,14 @@ QString downloadFolder()
 bool askWhereToSave()
 {
     return load().askWhereToSave;
+}
+
+QString rendering()
+{
+    if (!isSettingsFile(filePath()))
+        return QStringLiteral("auto");
+    const QSettings settings(filePath(), QSettings::IniFormat);
+    return text(settings, RenderingKey).value_or(QStringLiteral("auto"));
 }
 
 } // namespace WebViewSettings

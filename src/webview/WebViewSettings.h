@@ -41,4 +41,7 @@ bool javaScript();
 bool popupsWithoutClick();
 QString downloadFolder();
 bool askWhereToSave();
+// How the web view's layer is drawn: "auto" (the default), "software" or "opengl", as written;
+// read before the application object exists. Not edited in the options window.
+QString rendering();
 } // namespace WebViewSettings

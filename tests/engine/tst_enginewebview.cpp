@@ -1,5 +1,6 @@
 #include "support/LoopbackServer.h"
 #include "support/TestMain.h"
+#include "webview/BrowserProfile.h"
 #include "webview/EngineWebView.h"
 #include "webview/WebViewSettings.h"
 
@@ -9,7 +10,9 @@
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTest>
+#include <QVBoxLayout>
 #include <QWebEnginePage>
+#include <QWebEngineProfile>
 #include <QWebEngineView>
 
 class EngineWebViewTest : public QObject {
@@ -27,6 +30,8 @@ private slots:
     void documentGivesTheRootElementsMarkup();
     void hoveringShowsLinksAndClearsOnlyAShownOne_data();
     void hoveringShowsLinksAndClearsOnlyAShownOne();
+    void callsBeforeTheEngineStartsAreKeptInOrder();
+    void aShownViewStartsItsEngineAfterItsFirstPaint();
 
 private:
     // Waits for the view's next DocumentComplete.
@@ -194,6 +199,60 @@ void EngineWebViewTest::hoveringShowsLinksAndClearsOnlyAShownOne()
     for (const QList<QVariant> &arguments : status)
         seen.append(arguments.at(0).toString());
     QCOMPARE(seen, statusTexts);
+}
+
+void EngineWebViewTest::callsBeforeTheEngineStartsAreKeptInOrder()
+{
+    // A view that is not on screen starts its engine once the caller is done; nothing asked for
+    // before is lost, and the last navigation wins as it would on a started engine.
+    EngineWebView view;
+    QSignalSpy done(&view, &WebView::DocumentComplete);
+    view.Navigate(m_server.url("/other").toString());
+    view.ExecWB(WebView::OLECMDID_ZOOM, WebView::OLECMDEXECOPT_DONTPROMPTUSER, 4);
+    view.Navigate2(m_server.url("/page").toString());
+    QVERIFY(!view.isStarted());
+    QCOMPARE(view.LocationURL(), QString());
+    QTRY_VERIFY_WITH_TIMEOUT(!done.isEmpty() && view.LocationName() == "Loopback page", 20000);
+    QCOMPARE(view.LocationURL(), m_server.url("/page").toString());
+    QCOMPARE(view.engineView()->page()->profile(), BrowserProfile::shared());
+}
+
+void EngineWebViewTest::aShownViewStartsItsEngineAfterItsFirstPaint()
+{
+    // As a main window starts: home page asked for, then shown. The window is drawn before the
+    // engine starts, and the engine's view shows the shared profile's page, no other.
+    QWidget window;
+    auto *view = new EngineWebView(&window);
+    (new QVBoxLayout(&window))->addWidget(view);
+    window.resize(640, 480);
+    bool startedBeforePaint = false;
+    int paints = 0;
+    class PaintWatch : public QObject {
+    public:
+        std::function<void()> painted;
+        bool eventFilter(QObject *, QEvent *event) override
+        {
+            if (event->type() == QEvent::Paint)
+                painted();
+            return false;
+        }
+    } watch;
+    watch.painted = [&] {
+        if (paints++ == 0)
+            startedBeforePaint = view->isStarted();
+    };
+    view->installEventFilter(&watch);
+    QSignalSpy done(view, &WebView::DocumentComplete);
+    view->Navigate(m_server.url("/page").toString());
+    window.show();
+    QVERIFY(!view->isStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(!done.isEmpty(), 20000);
+    QVERIFY(paints > 0);
+    QVERIFY(!startedBeforePaint);
+    QCOMPARE(view->LocationName(), QString("Loopback page"));
+    QVERIFY(view->engineView()->isVisible());
+    QCOMPARE(view->engineView()->page()->profile(), BrowserProfile::shared());
+    QCOMPARE(view->findChildren<QWebEnginePage *>().size(), 1);
 }
 
 #include "tst_enginewebview.moc"
