@@ -350,8 +350,11 @@ void DownloadsTest::threeStartedTogetherWithoutAClick()
 
 void DownloadsTest::eachClickDownloadsWithoutAQuestion()
 {
+    // The title tells when the link has been drawn, and so can be clicked, even on a busy machine.
     m_server.serveHtml("/link", "<title>Link</title><style>a { position: fixed; inset: 0 }</style>"
-                                "<a href='/report' download>Report</a>");
+                                "<a href='/report' download>Report</a><script>"
+                                "requestAnimationFrame(() => requestAnimationFrame(() => "
+                                "document.title = 'Drawn'))</script>");
     useSettings(false);
     m_view->resize(400, 300);
     m_view->show();
@@ -359,6 +362,7 @@ void DownloadsTest::eachClickDownloadsWithoutAQuestion()
     QSignalSpy done(m_view.get(), &WebView::DocumentComplete);
     m_view->Navigate(m_server.url("/link").toString());
     QVERIFY(done.wait(20000));
+    QTRY_COMPARE_WITH_TIMEOUT(m_view->LocationName(), QString("Drawn"), 20000);
     QSignalSpy status(m_view.get(), &WebView::StatusTextChange);
     QWidget *input = m_view->engineView()->focusProxy();
     QVERIFY(input);
