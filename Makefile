@@ -5,7 +5,7 @@ JOBS ?= $(shell nproc)
 # ccache, where installed, keeps rebuilds in several checkouts short; the build never needs it.
 LAUNCHER := $(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
-.PHONY: all run test test-sanitize fuzz bench deps configure build clean install package
+.PHONY: all run test test-sanitize fuzz bench deps configure build clean install package format-check
 
 all: build
 
@@ -18,7 +18,14 @@ configure: deps
 build: configure
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
 
-run: build
+# The program only; the tests are built by make test. The engine refuses to start as root with its
+# sandbox, and the browser never turns its sandbox off: say so plainly rather than let it fail.
+run: configure
+	@cmake --build $(BUILD_DIR) -j $(JOBS) --target zarvo-velmora
+	@if [ "$$(id -u)" = 0 ]; then \
+		echo "make run: built $(BUILD_DIR)/zarvo-velmora, but not started: the web engine does not start as root (its sandbox needs a normal user). Run it as a normal user." >&2; \
+		exit 1; \
+	fi
 	cd $(CURDIR) && $(BUILD_DIR)/zarvo-velmora
 
 # Headless: the tests set QT_QPA_PLATFORM=offscreen themselves through CTest.
@@ -76,3 +83,7 @@ fuzz: deps
 			-artifact_prefix=$(CURDIR)/tests/fuzz/regressions/$$target/ \
 			$(FUZZ_DIR)/corpus/$$target tests/fuzz/seeds/$$target || exit 1; \
 	done
+
+# Every tracked C++ source as the project's .clang-format lays it out (CI checks it).
+format-check:
+	@git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Installs the Debian packages listed in debian-packages.txt that are not installed yet.
+# Installs the Debian packages of a list that are not installed yet.
 # Quiet and quick when nothing is missing; uses sudo when not run as root.
 set -euo pipefail
-list="$(dirname "$0")/debian-packages.txt"
+# The list: debian-packages.txt, or the file given (CI adds its own tools so).
+list="${1:-$(dirname "$0")/debian-packages.txt}"
 missing=()
 while read -r pkg; do
     [[ -z "$pkg" || "$pkg" == \#* ]] && continue
