@@ -12,6 +12,7 @@
 #include <QQuickWindow>
 #include <QSaveFile>
 #include <QStandardPaths>
+#include <algorithm>
 #include <sys/stat.h>
 
 namespace {
@@ -144,6 +145,17 @@ QByteArray environmentKey()
     return key;
 }
 
+bool mayHaveGpu(const QStringList &driDevices, bool nvidia, const QByteArray &display,
+                const QByteArray &waylandDisplay)
+{
+    // An X server elsewhere may draw on a graphics card of its own.
+    if (waylandDisplay.isEmpty() && !display.isEmpty() && xSocket(display).isEmpty())
+        return true;
+    return nvidia || std::any_of(driDevices.cbegin(), driDevices.cend(), [](const QString &name) {
+               return name.startsWith(u"card") || name.startsWith(u"renderD");
+           });
+}
+
 QString cachePath()
 {
     return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
@@ -197,6 +209,14 @@ void beforeApplication()
         break;
     case Mode::Auto:
         decided = cachedSoftware(cachePath(), environment);
+        // No graphics device on this machine: its OpenGL can only be a software rasterizer, known
+        // without asking it, also on the very first start.
+        if (!decided &&
+            !mayHaveGpu(
+                QDir(QStringLiteral("/dev/dri")).entryList(QDir::System | QDir::NoDotAndDotDot),
+                QFileInfo::exists(QStringLiteral("/dev/nvidia0")), qgetenv("DISPLAY"),
+                qgetenv("WAYLAND_DISPLAY")))
+            decided = true;
         break;
     }
     if (decided == true && !qEnvironmentVariableIsSet(GlIntegration)) {

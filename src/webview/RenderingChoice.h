@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 // How the web view's layer is drawn. Qt Quick's OpenGL scene graph pays off on a real GPU; where
@@ -39,6 +40,10 @@ bool isSoftwareRenderer(const QByteArray &renderer);
 // What the answer depends on: the running display server, the GL drivers installed, the
 // environment that steers Qt and the drivers.
 QByteArray environmentKey();
+// Whether a graphics card may draw: a device node of one (/dev/dri's card or render nodes, an
+// NVIDIA device), or an X server on another machine. Without, OpenGL is a software rasterizer.
+bool mayHaveGpu(const QStringList &driDevices, bool nvidia, const QByteArray &display,
+                const QByteArray &waylandDisplay);
 QString cachePath();
 std::optional<bool> cachedSoftware(const QString &path, const QByteArray &key);
 bool cache(const QString &path, const QByteArray &key, bool software);

@@ -66,6 +66,7 @@ private slots:
     void softwareRenderers_data();
     void softwareRenderers();
     void theCachedAnswerHoldsOnlyForItsEnvironment();
+    void withoutAGraphicsDeviceNothingIsAsked();
 };
 
 void RenderingTest::theSettingChoosesSoftwareBeforeTheApplication()
@@ -151,6 +152,19 @@ void RenderingTest::softwareRenderers()
     QFETCH(QByteArray, renderer);
     QFETCH(bool, software);
     QCOMPARE(RenderingChoice::isSoftwareRenderer(renderer), software);
+}
+
+// Decided without a GL context: on a machine with no graphics device, OpenGL is a rasterizer.
+void RenderingTest::withoutAGraphicsDeviceNothingIsAsked()
+{
+    using RenderingChoice::mayHaveGpu;
+    QVERIFY(!mayHaveGpu({}, false, ":99", {}));
+    QVERIFY(!mayHaveGpu({"by-path"}, false, "unix:0.0", {}));
+    QVERIFY(mayHaveGpu({"by-path", "card0", "renderD128"}, false, ":0", {}));
+    QVERIFY(mayHaveGpu({"renderD128"}, false, {}, "wayland-0"));
+    QVERIFY(mayHaveGpu({}, true, ":0", {}));
+    // An X server on another machine may draw on a card of its own.
+    QVERIFY(mayHaveGpu({}, false, "otherhost:10.0", {}));
 }
 
 void RenderingTest::theCachedAnswerHoldsOnlyForItsEnvironment()
