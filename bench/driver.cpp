@@ -12,10 +12,12 @@
 #include "WindowWatch.h"
 
 #include "support/LoopbackServer.h"
+#include "webview/RenderingChoice.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <cstdio>
@@ -195,8 +197,17 @@ private:
         // The browser decides for itself how to draw its web view, once per display; the bare
         // program keeps Qt's default (OpenGL). Neither gets an engine switch.
         QFile choice(m_home.filePath(QStringLiteral("cache/zarvo-velmora/rendering")));
-        const QByteArray answer =
+        QByteArray answer =
             choice.open(QIODevice::ReadOnly) ? choice.readLine().trimmed() : QByteArray("?");
+        // Nothing cached: the browser decided without asking OpenGL, as it does on a machine
+        // without a graphics device.
+        if (answer == "?" &&
+            !RenderingChoice::mayHaveGpu(
+                QDir(QStringLiteral("/dev/dri")).entryList(QDir::System | QDir::NoDotAndDotDot),
+                QFileInfo::exists(QStringLiteral("/dev/nvidia0")),
+                m_environment.value(QStringLiteral("DISPLAY")).toLocal8Bit(),
+                m_environment.value(QStringLiteral("WAYLAND_DISPLAY")).toLocal8Bit()))
+            answer = "software (no graphics device, decided without asking OpenGL)";
         std::printf("The browser's own choice for drawing its web view here: %s (the bare program: "
                     "Qt's default, OpenGL). No engine switches for either program.\n",
                     answer.constData());
