@@ -15,9 +15,9 @@ class QMenu;
 class QProgressBar;
 class QPushButton;
 class QShortcut;
-class QTimer;
 class QToolBar;
 class StatusBar;
+class StatusPainting;
 class WebView;
 
 // A main browser window: the address box, toolbar, search row and status bar around a web view.
@@ -123,12 +123,9 @@ private:
     void updateStopKey();
     void setTextSize(int level);
     void applyLayout();
-    // Holds back the painting of the status bar and the progress bar for a moment.
-    void holdStatusPainting();
-    void releaseStatusPainting();
 
     Form1Layout m_layout;
-    QTimer *m_statusPainting;
+    StatusPainting *m_statusPainting;
     QShortcut *m_stopKey = nullptr;
     // A click gave the address box the focus: its release selects the whole text.
     bool m_selectAddressOnRelease = false;

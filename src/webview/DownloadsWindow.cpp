@@ -1,7 +1,7 @@
 #include "webview/DownloadsWindow.h"
 
 #include "app/ProgramIcon.h"
-#include "app/WindowPlacement.h"
+#include "app/SharedWindow.h"
 #include "webview/DownloadManager.h"
 
 #include <QDesktopServices>
@@ -77,12 +77,17 @@ QPushButton *rowButton(QWidget *parent, const char *name, const QString &text)
 
 } // namespace
 
+namespace {
+SharedWindow<DownloadsWindow> &sharedWindow()
+{
+    static SharedWindow<DownloadsWindow> window;
+    return window;
+}
+} // namespace
+
 DownloadsWindow *DownloadsWindow::shared()
 {
-    static QPointer<DownloadsWindow> window;
-    if (!window)
-        window = new DownloadsWindow;
-    return window;
+    return sharedWindow().instance();
 }
 
 DownloadsWindow::DownloadsWindow()
@@ -172,10 +177,7 @@ void DownloadsWindow::add(QWebEngineDownloadRequest *download)
 
 void DownloadsWindow::open(const QWidget *anchor)
 {
-    if (!isVisible())
-        WindowPlacement::centreOn(this, anchor);
-    show();
-    raise();
+    sharedWindow().show(anchor);
 }
 
 void DownloadsWindow::openFile(QTreeWidgetItem *item)

@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+template <typename Window> class SharedWindow;
 class QPushButton;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -13,7 +14,7 @@ class QWebEngineDownloadRequest;
 class DownloadsWindow : public QWidget {
     Q_OBJECT
 
-  public:
+public:
     static DownloadsWindow *shared();
 
     // Lists the download; the window itself is not shown.
@@ -25,7 +26,8 @@ class DownloadsWindow : public QWidget {
     // "Clear finished".
     QPushButton *Command1;
 
-  private:
+private:
+    friend class SharedWindow<DownloadsWindow>;
     DownloadsWindow();
 
     // The saved file of a finished row, or its folder, in the desktop's program for it.

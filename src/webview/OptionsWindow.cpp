@@ -1,7 +1,7 @@
 #include "webview/OptionsWindow.h"
 
 #include "app/ProgramIcon.h"
-#include "app/WindowPlacement.h"
+#include "app/SharedWindow.h"
 #include "webview/BrowserProfile.h"
 #include "webview/ProfileSettings.h"
 #include "webview/UserAddress.h"
@@ -15,7 +15,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QWebEngineCookieStore>
 #include <QWebEngineProfile>
@@ -32,16 +31,9 @@ QHBoxLayout *row(std::initializer_list<QWidget *> widgets)
 
 OptionsWindow *OptionsWindow::showShared(const QString &currentPage, const QWidget *opener)
 {
-    static QPointer<OptionsWindow> window;
-    if (!window) {
-        window = new OptionsWindow;
-        WindowPlacement::centreOn(window, opener);
-    }
-    window->setCurrentPage(currentPage);
-    window->show();
-    window->raise();
-    window->activateWindow();
-    return window;
+    static SharedWindow<OptionsWindow> window;
+    window.instance()->setCurrentPage(currentPage);
+    return window.show(opener);
 }
 
 OptionsWindow::OptionsWindow()

@@ -2,6 +2,7 @@
 
 #include <QDialog>
 
+template <typename Window> class SharedWindow;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -38,6 +39,7 @@ public:
     QLabel *message;
 
 private:
+    friend class SharedWindow<OptionsWindow>;
     OptionsWindow();
     void load();
     void setCurrentPage(const QString &page);

@@ -120,6 +120,14 @@ void OptionsWindowTest::okWritesTheFileAndTheNextGoHomeReadsIt()
     QCOMPARE(stored("HomePage"), WebViewSettings::DefaultHomePage);
     QVERIFY(completes(view, [&] { view.GoHome(); }));
     QCOMPARE(view.LocationURL(), WebViewSettings::DefaultHomePage);
+
+    // Asked for before the closed one is gone: a fresh window, which stays on screen.
+    const QPointer<OptionsWindow> closed = window;
+    window = OptionsWindow::showShared();
+    QVERIFY(window != closed);
+    QTRY_VERIFY(!closed);
+    QVERIFY(window && window->isVisible());
+    window->reject();
 }
 
 void OptionsWindowTest::whatIsTypedIsSavedAsAnAddressOrRefused_data()

@@ -1,6 +1,8 @@
-#include "main_window/MainWindows.h"
+#include "app/MainWindows.h"
 
 #include "main_window/Form1.h"
+
+#include <QComboBox>
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -68,6 +70,16 @@ Form1 *startUpWindow()
     Form1 *successor = Form1::newLoaded();
     successor->showMaximized();
     return successor;
+}
+
+WebView *startUpViewOrNew()
+{
+    return startUpWindow()->WebBrowser1;
+}
+
+QString startUpAddressOrNew()
+{
+    return startUpWindow()->Text1->currentText();
 }
 
 } // namespace MainWindows
