@@ -1,6 +1,6 @@
 #include "webview/WebView.h"
 
-#include "webview/OptionsWindow.h"
+#include "webview/ui/OptionsWindow.h"
 
 WebView::WebView(QWidget *parent) : QWidget(parent) {}
 

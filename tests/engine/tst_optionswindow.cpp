@@ -1,10 +1,10 @@
 #include "support/LoopbackServer.h"
 #include "support/TestMain.h"
-#include "webview/BrowserProfile.h"
-#include "webview/EngineWebView.h"
-#include "webview/OptionsWindow.h"
-#include "webview/ProfileSettings.h"
 #include "webview/WebViewSettings.h"
+#include "webview/engine/BrowserProfile.h"
+#include "webview/engine/EngineWebView.h"
+#include "webview/engine/ProfileSettings.h"
+#include "webview/ui/OptionsWindow.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>

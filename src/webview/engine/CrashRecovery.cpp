@@ -1,4 +1,4 @@
-#include "webview/CrashRecovery.h"
+#include "webview/engine/CrashRecovery.h"
 
 #include <QTimer>
 #include <QWebEngineView>

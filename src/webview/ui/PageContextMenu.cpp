@@ -1,4 +1,4 @@
-#include "webview/PageContextMenu.h"
+#include "webview/ui/PageContextMenu.h"
 
 #include <QMenu>
 #include <QWebEngineContextMenuRequest>

@@ -1,4 +1,4 @@
-#include "webview/LoginHandler.h"
+#include "webview/engine/LoginHandler.h"
 
 #include "webview/Prompter.h"
 #include "webview/SiteName.h"

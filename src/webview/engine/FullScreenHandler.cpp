@@ -1,6 +1,6 @@
-#include "webview/FullScreenHandler.h"
+#include "webview/engine/FullScreenHandler.h"
 
-#include "webview/FullScreenWindow.h"
+#include "webview/ui/FullScreenWindow.h"
 
 #include <QWebEngineFullScreenRequest>
 #include <QWebEnginePage>

@@ -1,4 +1,4 @@
-#include "webview/UserGestures.h"
+#include "webview/engine/UserGestures.h"
 
 #include <QApplication>
 #include <QEvent>

@@ -1,4 +1,4 @@
-#include "webview/DevToolsWindow.h"
+#include "webview/ui/DevToolsWindow.h"
 
 #include "app/ProgramIcon.h"
 #include "app/WindowPlacement.h"

@@ -1,4 +1,4 @@
-#include "webview/FullScreenWindow.h"
+#include "webview/ui/FullScreenWindow.h"
 
 #include <QAction>
 #include <QBoxLayout>

@@ -1,4 +1,4 @@
-#include "webview/PagePrinter.h"
+#include "webview/engine/PagePrinter.h"
 
 #include <QEventLoop>
 #include <QPointer>

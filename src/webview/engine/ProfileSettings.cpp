@@ -1,4 +1,4 @@
-#include "webview/ProfileSettings.h"
+#include "webview/engine/ProfileSettings.h"
 
 #include "webview/WebViewSettings.h"
 

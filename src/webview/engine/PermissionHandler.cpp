@@ -1,4 +1,4 @@
-#include "webview/PermissionHandler.h"
+#include "webview/engine/PermissionHandler.h"
 
 #include "webview/Prompter.h"
 #include "webview/SiteName.h"

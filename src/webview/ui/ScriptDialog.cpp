@@ -1,4 +1,4 @@
-#include "webview/ScriptDialog.h"
+#include "webview/ui/ScriptDialog.h"
 
 #include "app/WindowPlacement.h"
 

@@ -1,8 +1,8 @@
-#include "webview/DialogPrompter.h"
+#include "webview/ui/DialogPrompter.h"
 
-#include "webview/CertificateErrorDialog.h"
-#include "webview/LoginDialog.h"
-#include "webview/ScriptDialog.h"
+#include "webview/ui/CertificateErrorDialog.h"
+#include "webview/ui/LoginDialog.h"
+#include "webview/ui/ScriptDialog.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "webview/PageSetup.h"
+#include "webview/ui/PageSetup.h"
 
 #include <QPageSetupDialog>
 #include <QPrinter>

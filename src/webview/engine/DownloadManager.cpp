@@ -1,10 +1,10 @@
-#include "webview/DownloadManager.h"
+#include "webview/engine/DownloadManager.h"
 
-#include "webview/DownloadsWindow.h"
 #include "webview/Prompter.h"
 #include "webview/SiteName.h"
-#include "webview/UserGestures.h"
 #include "webview/WebViewSettings.h"
+#include "webview/engine/UserGestures.h"
+#include "webview/ui/DownloadsWindow.h"
 
 #include <QDir>
 #include <QFileInfo>

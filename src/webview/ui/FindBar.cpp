@@ -1,4 +1,4 @@
-#include "webview/FindBar.h"
+#include "webview/ui/FindBar.h"
 
 #include <QApplication>
 #include <QCheckBox>

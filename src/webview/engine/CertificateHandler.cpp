@@ -1,4 +1,4 @@
-#include "webview/CertificateHandler.h"
+#include "webview/engine/CertificateHandler.h"
 
 #include "webview/Prompter.h"
 #include "webview/SiteName.h"

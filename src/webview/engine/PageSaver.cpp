@@ -1,4 +1,4 @@
-#include "webview/PageSaver.h"
+#include "webview/engine/PageSaver.h"
 
 #include <QFileDialog>
 #include <QPointer>

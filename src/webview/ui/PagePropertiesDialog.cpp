@@ -1,4 +1,4 @@
-#include "webview/PagePropertiesDialog.h"
+#include "webview/ui/PagePropertiesDialog.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>

@@ -1,4 +1,4 @@
-#include "webview/CertificateErrorDialog.h"
+#include "webview/ui/CertificateErrorDialog.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>

@@ -1,4 +1,4 @@
-#include "webview/BrowserProfile.h"
+#include "webview/engine/BrowserProfile.h"
 
 #include <QStandardPaths>
 #include <QWebEngineProfile>

@@ -1,4 +1,4 @@
-#include "webview/EnginePage.h"
+#include "webview/engine/EnginePage.h"
 
 #include "webview/SiteName.h"
 

@@ -1,4 +1,4 @@
-#include "webview/LoginDialog.h"
+#include "webview/ui/LoginDialog.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>

@@ -1,11 +1,11 @@
-#include "webview/OptionsWindow.h"
+#include "webview/ui/OptionsWindow.h"
 
 #include "app/ProgramIcon.h"
 #include "app/SharedWindow.h"
-#include "webview/BrowserProfile.h"
-#include "webview/ProfileSettings.h"
 #include "webview/UserAddress.h"
 #include "webview/WebViewSettings.h"
+#include "webview/engine/BrowserProfile.h"
+#include "webview/engine/ProfileSettings.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>

@@ -1,4 +1,4 @@
-#include "webview/ExternalLinkHandler.h"
+#include "webview/engine/ExternalLinkHandler.h"
 
 #include "webview/Prompter.h"
 #include "webview/SiteName.h"

@@ -1,8 +1,8 @@
-#include "webview/DownloadsWindow.h"
+#include "webview/ui/DownloadsWindow.h"
 
 #include "app/ProgramIcon.h"
 #include "app/SharedWindow.h"
-#include "webview/DownloadManager.h"
+#include "webview/engine/DownloadManager.h"
 
 #include <QDesktopServices>
 #include <QDir>
