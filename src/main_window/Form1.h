@@ -102,6 +102,9 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // The class is one, its file is not: controls, load, layout and the page's events in
+    // Form1.cpp; the toolbar in Form1Toolbar.cpp; the menu bar in Form1Menus.cpp; the keys in
+    // Form1Keys.cpp.
     void createControls(QWidget *client);
     void connectEvents();
     void createToolbarButtons();
