@@ -2,10 +2,9 @@
 
 #include "app/ProductPicture.h"
 #include "app/ProgramIcon.h"
+#include "app/SharedWindow.h"
 #include "app/Twips.h"
-#include "app/WindowPlacement.h"
 
-#include <QCloseEvent>
 #include <QLabel>
 #include <QPixmap>
 
@@ -55,27 +54,6 @@ Form2::Form2(QWidget *parent)
 
 Form2 *Form2::showShared(const QWidget *opener)
 {
-    QPointer<Form2> &window = shared();
-    if (!window) {
-        window = new Form2;
-        WindowPlacement::centreOn(window, opener);
-    }
-    window->show();
-    window->raise();
-    window->activateWindow();
-    return window;
-}
-
-void Form2::closeEvent(QCloseEvent *event)
-{
-    // The window is deleted later; from now on the next showing makes a fresh one.
-    if (shared() == this)
-        shared() = nullptr;
-    QWidget::closeEvent(event);
-}
-
-QPointer<Form2> &Form2::shared()
-{
-    static QPointer<Form2> window;
-    return window;
+    static SharedWindow<Form2> window;
+    return window.show(opener);
 }

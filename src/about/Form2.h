@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QPointer>
 #include <QWidget>
 
 class QLabel;
@@ -23,10 +22,4 @@ public:
     QLabel *Label3;
     QLabel *Label4;
     QLabel *Label5;
-
-protected:
-    void closeEvent(QCloseEvent *event) override;
-
-private:
-    static QPointer<Form2> &shared();
 };

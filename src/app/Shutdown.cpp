@@ -1,6 +1,6 @@
 #include "app/Shutdown.h"
 
-#include "webview/BrowserProfile.h"
+#include "webview/engine/BrowserProfile.h"
 
 #include <QApplication>
 #include <QWidget>

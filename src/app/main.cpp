@@ -5,9 +5,9 @@
 #include "app/Shutdown.h"
 #include "main_window/Form1.h"
 #include "main_window/StatusBar.h"
-#include "webview/BrowserProfile.h"
 #include "webview/RenderingChoice.h"
 #include "webview/WebView.h"
+#include "webview/engine/BrowserProfile.h"
 
 #include <QApplication>
 #include <cstdio>

@@ -1,27 +1,22 @@
 #include "lists/Form3.h"
 
+#include "app/MainWindows.h"
 #include "app/Product.h"
 #include "app/ProductPicture.h"
+#include "app/SharedWindow.h"
 #include "lists/ListBox.h"
 #include "lists/ListFile.h"
 #include "lists/ListWindow.h"
-#include "main_window/Form1.h"
-#include "main_window/MainWindows.h"
 #include "webview/WebView.h"
 
-#include <QCloseEvent>
-#include <QComboBox>
-#include <QPointer>
 #include <QPushButton>
 
 namespace {
-
-QPointer<Form3> &sharedWindow()
+SharedWindow<Form3> &sharedWindow()
 {
-    static QPointer<Form3> window;
+    static SharedWindow<Form3> window;
     return window;
 }
-
 } // namespace
 
 Form3::Form3(QWidget *parent) : QWidget(parent)
@@ -45,20 +40,12 @@ Form3::Form3(QWidget *parent) : QWidget(parent)
 
 Form3 *Form3::showShared(const QWidget *opener)
 {
-    return ListWindow::showShared(sharedWindow(), opener);
+    return sharedWindow().show(opener);
 }
 
 Form3 *Form3::shared()
 {
-    return sharedWindow();
-}
-
-void Form3::closeEvent(QCloseEvent *event)
-{
-    QWidget::closeEvent(event);
-    // Closed is unloaded, even before the deferred delete: the next showing loads afresh.
-    if (event->isAccepted() && sharedWindow() == this)
-        sharedWindow().clear();
+    return sharedWindow().current();
 }
 
 void Form3::Form_Load()
@@ -70,7 +57,7 @@ void Form3::Form_Load()
 void Form3::List1_DblClick()
 {
     const QString address = List1->selectedText();
-    MainWindows::startUpWindow()->WebBrowser1->Navigate(address);
+    MainWindows::startUpViewOrNew()->Navigate(address);
     close();
 }
 
@@ -79,8 +66,7 @@ void Form3::Command1_Click()
     List1->clear();
     // Also an empty address is added. A failed append leaves the file as it was, and the list
     // then shows what the file holds.
-    ListFile::AppendLine(Product::FavoritesFile,
-                         MainWindows::startUpWindow()->Text1->currentText());
+    ListFile::AppendLine(Product::FavoritesFile, MainWindows::startUpAddressOrNew());
     List1->setItems(ListFile::ReadLines(Product::FavoritesFile).entries);
 }
 

@@ -32,7 +32,4 @@ public:
     QPushButton *Command1;
     QPushButton *Command2;
     QPushButton *Command3;
-
-protected:
-    void closeEvent(QCloseEvent *event) override;
 };

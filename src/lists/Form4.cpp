@@ -1,22 +1,20 @@
 #include "lists/Form4.h"
 
+#include "app/MainWindows.h"
 #include "app/Product.h"
 #include "app/ProgramIcon.h"
+#include "app/SharedWindow.h"
 #include "lists/ListBox.h"
 #include "lists/ListFile.h"
 #include "lists/ListWindow.h"
-#include "main_window/Form1.h"
-#include "main_window/MainWindows.h"
 #include "webview/WebView.h"
 
-#include <QCloseEvent>
-#include <QPointer>
 #include <QPushButton>
 
 namespace {
-QPointer<Form4> &sharedWindow()
+SharedWindow<Form4> &sharedWindow()
 {
-    static QPointer<Form4> window;
+    static SharedWindow<Form4> window;
     return window;
 }
 } // namespace
@@ -36,20 +34,12 @@ Form4::Form4(QWidget *parent) : QWidget(parent)
 
 Form4 *Form4::showShared(const QWidget *opener)
 {
-    return ListWindow::showShared(sharedWindow(), opener);
+    return sharedWindow().show(opener);
 }
 
 Form4 *Form4::shared()
 {
-    return sharedWindow();
-}
-
-void Form4::closeEvent(QCloseEvent *event)
-{
-    QWidget::closeEvent(event);
-    // Closed is unloaded, even before the deferred delete: the next showing loads afresh.
-    if (event->isAccepted() && sharedWindow() == this)
-        sharedWindow().clear();
+    return sharedWindow().current();
 }
 
 void Form4::Form_Load()
@@ -61,7 +51,7 @@ void Form4::Form_Load()
 void Form4::List1_DblClick()
 {
     // A load stamp, a blank row or no selection at all is passed on as it is.
-    MainWindows::startUpWindow()->WebBrowser1->Navigate(List1->selectedText());
+    MainWindows::startUpViewOrNew()->Navigate(List1->selectedText());
 }
 
 void Form4::Command1_Click()

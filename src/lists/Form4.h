@@ -27,7 +27,4 @@ public:
 
     ListBox *List1;
     QPushButton *Command1;
-
-protected:
-    void closeEvent(QCloseEvent *event) override;
 };

@@ -15,9 +15,9 @@ class QMenu;
 class QProgressBar;
 class QPushButton;
 class QShortcut;
-class QTimer;
 class QToolBar;
 class StatusBar;
+class StatusPainting;
 class WebView;
 
 // A main browser window: the address box, toolbar, search row and status bar around a web view.
@@ -102,6 +102,9 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // The class is one, its file is not: controls, load, layout and the page's events in
+    // Form1.cpp; the toolbar in Form1Toolbar.cpp; the menu bar in Form1Menus.cpp; the keys in
+    // Form1Keys.cpp.
     void createControls(QWidget *client);
     void connectEvents();
     void createToolbarButtons();
@@ -123,12 +126,9 @@ private:
     void updateStopKey();
     void setTextSize(int level);
     void applyLayout();
-    // Holds back the painting of the status bar and the progress bar for a moment.
-    void holdStatusPainting();
-    void releaseStatusPainting();
 
     Form1Layout m_layout;
-    QTimer *m_statusPainting;
+    StatusPainting *m_statusPainting;
     QShortcut *m_stopKey = nullptr;
     // A click gave the address box the focus: its release selects the whole text.
     bool m_selectAddressOnRelease = false;

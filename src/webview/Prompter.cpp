@@ -1,6 +1,6 @@
 #include "webview/Prompter.h"
 
-#include "webview/DialogPrompter.h"
+#include "webview/ui/DialogPrompter.h"
 
 namespace {
 Prompter *installed = nullptr;

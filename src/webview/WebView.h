@@ -60,6 +60,9 @@ public:
     virtual bool Busy() const = 0;
     // The page's developer tools, in a window of their own.
     virtual void ShowDevTools() = 0;
+    // The web view's own settings window, centred on this view's window; its Use Current takes
+    // this view's page.
+    void ShowOptions();
 
     virtual QString LocationURL() const = 0;
     virtual QString LocationName() const = 0;

@@ -1,6 +1,6 @@
 #include "webview/WebViewFactory.h"
 
-#include "webview/EngineWebView.h"
+#include "webview/engine/EngineWebView.h"
 
 namespace {
 WebViewFactory::Maker &maker()

@@ -10,8 +10,8 @@
 #include "support/TestPrompter.h"
 #include "support/Windows.h"
 #include "support/WorkingFolder.h"
-#include "webview/EngineWebView.h"
 #include "webview/WebViewSettings.h"
+#include "webview/engine/EngineWebView.h"
 
 #include <QComboBox>
 #include <QDesktopServices>

@@ -2,10 +2,10 @@
 #include "support/ScriptedServer.h"
 #include "support/TestMain.h"
 #include "support/TestPrompter.h"
-#include "webview/DownloadManager.h"
-#include "webview/DownloadsWindow.h"
-#include "webview/EngineWebView.h"
 #include "webview/WebViewSettings.h"
+#include "webview/engine/DownloadManager.h"
+#include "webview/engine/EngineWebView.h"
+#include "webview/ui/DownloadsWindow.h"
 
 #include <QDesktopServices>
 #include <QDir>

@@ -1,8 +1,8 @@
 #include "support/LoopbackServer.h"
 #include "support/TestMain.h"
-#include "webview/BrowserProfile.h"
-#include "webview/EngineWebView.h"
 #include "webview/WebViewSettings.h"
+#include "webview/engine/BrowserProfile.h"
+#include "webview/engine/EngineWebView.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "app/HandOver.h"
 #include "support/LoopbackServer.h"
 #include "support/TestMain.h"
-#include "webview/BrowserProfile.h"
+#include "webview/engine/BrowserProfile.h"
 
 #include <QDir>
 #include <QFile>

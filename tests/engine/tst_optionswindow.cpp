@@ -1,10 +1,10 @@
 #include "support/LoopbackServer.h"
 #include "support/TestMain.h"
-#include "webview/BrowserProfile.h"
-#include "webview/EngineWebView.h"
-#include "webview/OptionsWindow.h"
-#include "webview/ProfileSettings.h"
 #include "webview/WebViewSettings.h"
+#include "webview/engine/BrowserProfile.h"
+#include "webview/engine/EngineWebView.h"
+#include "webview/engine/ProfileSettings.h"
+#include "webview/ui/OptionsWindow.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -120,6 +120,14 @@ void OptionsWindowTest::okWritesTheFileAndTheNextGoHomeReadsIt()
     QCOMPARE(stored("HomePage"), WebViewSettings::DefaultHomePage);
     QVERIFY(completes(view, [&] { view.GoHome(); }));
     QCOMPARE(view.LocationURL(), WebViewSettings::DefaultHomePage);
+
+    // Asked for before the closed one is gone: a fresh window, which stays on screen.
+    const QPointer<OptionsWindow> closed = window;
+    window = OptionsWindow::showShared();
+    QVERIFY(window != closed);
+    QTRY_VERIFY(!closed);
+    QVERIFY(window && window->isVisible());
+    window->reject();
 }
 
 void OptionsWindowTest::whatIsTypedIsSavedAsAnAddressOrRefused_data()

@@ -1,11 +1,11 @@
 #include "support/LoopbackServer.h"
 #include "support/TestMain.h"
 #include "support/WorkingFolder.h"
-#include "webview/BrowserProfile.h"
-#include "webview/DevToolsWindow.h"
-#include "webview/EngineWebView.h"
-#include "webview/FindBar.h"
-#include "webview/PagePropertiesDialog.h"
+#include "webview/engine/BrowserProfile.h"
+#include "webview/engine/EngineWebView.h"
+#include "webview/ui/DevToolsWindow.h"
+#include "webview/ui/FindBar.h"
+#include "webview/ui/PagePropertiesDialog.h"
 
 #include <QCheckBox>
 #include <QClipboard>

@@ -3,10 +3,10 @@
 #include "support/TestMain.h"
 #include "support/TestPrompter.h"
 #include "support/TlsServer.h"
-#include "webview/BrowserProfile.h"
-#include "webview/EngineWebView.h"
-#include "webview/ProfileSettings.h"
 #include "webview/WebViewSettings.h"
+#include "webview/engine/BrowserProfile.h"
+#include "webview/engine/EngineWebView.h"
+#include "webview/engine/ProfileSettings.h"
 
 #include <QApplication>
 #include <QCheckBox>

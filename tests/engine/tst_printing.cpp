@@ -2,8 +2,8 @@
 #include "support/ModalDialogs.h"
 #include "support/TestMain.h"
 #include "support/WorkingFolder.h"
-#include "webview/EngineWebView.h"
-#include "webview/PagePrinter.h"
+#include "webview/engine/EngineWebView.h"
+#include "webview/engine/PagePrinter.h"
 
 #include <QFileInfo>
 #include <QPrintDialog>

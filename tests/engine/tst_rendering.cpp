@@ -1,8 +1,8 @@
 #include "support/LoopbackServer.h"
 #include "support/TestMain.h"
-#include "webview/EngineWebView.h"
 #include "webview/RenderingChoice.h"
 #include "webview/WebViewSettings.h"
+#include "webview/engine/EngineWebView.h"
 
 #include <QDir>
 #include <QFile>

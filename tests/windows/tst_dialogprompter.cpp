@@ -1,5 +1,5 @@
 #include "support/TestMain.h"
-#include "webview/DialogPrompter.h"
+#include "webview/ui/DialogPrompter.h"
 
 #include <QPushButton>
 #include <QTimer>

@@ -10,8 +10,8 @@
 #include "support/TestMain.h"
 #include "support/Windows.h"
 #include "support/WorkingFolder.h"
-#include "webview/OptionsWindow.h"
 #include "webview/WebViewSettings.h"
+#include "webview/ui/OptionsWindow.h"
 
 #include <QAction>
 #include <QComboBox>

@@ -10,7 +10,7 @@
 #include "support/TestMain.h"
 #include "support/Windows.h"
 #include "support/WorkingFolder.h"
-#include "webview/OptionsWindow.h"
+#include "webview/ui/OptionsWindow.h"
 
 #include <QAction>
 #include <QComboBox>

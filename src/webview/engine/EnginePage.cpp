@@ -1,0 +1,65 @@
+#include "webview/engine/EnginePage.h"
+
+#include "webview/SiteName.h"
+
+#include <QPointer>
+#include <QWebEngineView>
+
+namespace {
+// Dialogs closer together than this look like a page that shows them in a loop.
+constexpr qint64 RepeatMs = 3000;
+} // namespace
+
+EnginePage::EnginePage(QWebEngineProfile *profile, QObject *parent)
+    : QWebEnginePage(profile, parent)
+{
+    // A new document may show dialogs again.
+    connect(this, &QWebEnginePage::loadStarted, this, [this] {
+        m_silenced = false;
+        m_sinceLastDialog.invalidate();
+    });
+}
+
+void EnginePage::javaScriptAlert(const QUrl &securityOrigin, const QString &msg)
+{
+    ask(Prompter::PageDialog::Alert, securityOrigin, msg, {});
+}
+
+bool EnginePage::javaScriptConfirm(const QUrl &securityOrigin, const QString &msg)
+{
+    return ask(Prompter::PageDialog::Confirm, securityOrigin, msg, {}).accepted;
+}
+
+bool EnginePage::javaScriptPrompt(const QUrl &securityOrigin, const QString &msg,
+                                  const QString &defaultValue, QString *result)
+{
+    const Prompter::PageAnswer answer =
+        ask(Prompter::PageDialog::Prompt, securityOrigin, msg, defaultValue);
+    if (answer.accepted && result)
+        *result = answer.text;
+    return answer.accepted;
+}
+
+Prompter::PageAnswer EnginePage::ask(Prompter::PageDialog kind, const QUrl &origin,
+                                     const QString &message, const QString &defaultText)
+{
+    const QPointer<QWidget> view = QWebEngineView::forPage(this);
+    // A closed window's page, waiting to go, shows nothing more.
+    const QWidget *window = view ? view->window() : nullptr;
+    const bool closed =
+        window && window->isHidden() && window->testAttribute(Qt::WA_WState_ExplicitShowHide);
+    if (m_silenced || closed)
+        return {};
+    const bool offerToStop = m_sinceLastDialog.isValid() && m_sinceLastDialog.elapsed() < RepeatMs;
+    // The page and its window may go while the dialog is up (the window closed).
+    const QPointer<EnginePage> self(this);
+    const Prompter::PageAnswer answer =
+        Prompter::current().pageDialog(view, kind, SiteName::of(origin.isEmpty() ? url() : origin),
+                                       message, defaultText, offerToStop);
+    if (!self)
+        return {};
+    m_sinceLastDialog.start();
+    if (offerToStop && answer.stopDialogs)
+        m_silenced = true;
+    return answer;
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QDialog>
+
+template <typename Window> class SharedWindow;
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+// The web view's own settings: home and search pages, scripts, windows pages may open, where
+// downloads go, and the cookies and cached files. Modeless and shared; what it saves applies to
+// every window at once.
+class OptionsWindow : public QDialog {
+    Q_OBJECT
+
+public:
+    // Shows the one options window, loaded afresh if it was closed, then centred on the window
+    // it was opened from. "Use Current" takes the given page (that of that window).
+    static OptionsWindow *showShared(const QString &currentPage = QString(),
+                                     const QWidget *opener = nullptr);
+
+    // Writes the settings and puts them into effect; false, with the reason shown, when a value
+    // is not usable or the file cannot be written.
+    bool save();
+    void accept() override;
+
+    QLineEdit *homePage;
+    QPushButton *useCurrent;
+    QPushButton *useStartPage;
+    QLineEdit *searchPage;
+    QCheckBox *javaScript;
+    QCheckBox *popupsWithoutClick;
+    QLineEdit *downloadFolder;
+    QPushButton *browse;
+    QCheckBox *askWhereToSave;
+    QPushButton *deleteCookies;
+    QPushButton *deleteCache;
+    QLabel *message;
+
+private:
+    friend class SharedWindow<OptionsWindow>;
+    OptionsWindow();
+    void load();
+    void setCurrentPage(const QString &page);
+    void tell(const QString &text, bool problem);
+    void handleBrowse();
+    void handleDeleteCookies();
+    void handleDeleteCache();
+
+    QString m_currentPage;
+};

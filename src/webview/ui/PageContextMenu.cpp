@@ -1,0 +1,59 @@
+#include "webview/ui/PageContextMenu.h"
+
+#include <QMenu>
+#include <QWebEngineContextMenuRequest>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+
+namespace {
+
+// A selection as a menu caption: on one line, long ones shortened.
+QString caption(const QString &selection)
+{
+    constexpr int Longest = 32;
+    const QString text = selection.simplified();
+    return text.size() <= Longest ? text : text.left(Longest - 1) + QChar(0x2026);
+}
+
+} // namespace
+
+PageContextMenu::PageContextMenu(QWebEngineView *view) : QObject(view), m_view(view)
+{
+    view->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(view, &QWidget::customContextMenuRequested, this, &PageContextMenu::show);
+}
+
+void PageContextMenu::show(const QPoint &position)
+{
+    const QWebEngineContextMenuRequest *request = m_view->lastContextMenuRequest();
+    QMenu *menu = request ? m_view->createStandardContextMenu() : nullptr;
+    if (!menu)
+        return;
+    menu->setObjectName(QStringLiteral("PageContextMenu"));
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    // No tabs here; the source and the tools are the program's own commands below.
+    QWebEnginePage *page = m_view->page();
+    for (const QWebEnginePage::WebAction action :
+         {QWebEnginePage::OpenLinkInNewTab, QWebEnginePage::OpenLinkInNewBackgroundTab,
+          QWebEnginePage::ViewSource, QWebEnginePage::InspectElement})
+        menu->removeAction(page->action(action));
+
+    menu->addSeparator();
+    const QUrl link = request->linkUrl();
+    if (link.isValid() && !link.isEmpty()) {
+        // Encoded, so the line holds only ASCII and leads back to the same place.
+        const QString address = QString::fromLatin1(link.toEncoded());
+        connect(menu->addAction(tr("Add Link to Favorites")), &QAction::triggered, this,
+                [this, address] { emit addFavorite(address); });
+    }
+    const QString selection = request->selectedText().simplified();
+    if (!selection.isEmpty()) {
+        connect(menu->addAction(tr("Search for '%1'").arg(caption(selection))), &QAction::triggered,
+                this, [this, selection] { emit search(selection); });
+    }
+    menu->addSeparator();
+    connect(menu->addAction(tr("View Source")), &QAction::triggered, this,
+            &PageContextMenu::viewSource);
+    connect(menu->addAction(tr("Inspect")), &QAction::triggered, this, &PageContextMenu::inspect);
+    menu->popup(m_view->mapToGlobal(position));
+}
