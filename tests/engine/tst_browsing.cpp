@@ -1,5 +1,4 @@
 #include "about/Form2.h"
-#include "app/Shutdown.h"
 #include "lists/Form4.h"
 #include "lists/ListBox.h"
 #include "lists/ListFile.h"
@@ -8,13 +7,14 @@
 #include "support/LoopbackServer.h"
 #include "support/TestMain.h"
 #include "support/TestPrompter.h"
+#include "support/WindowFixture.h"
 #include "support/Windows.h"
-#include "support/WorkingFolder.h"
 #include "webview/EngineWebView.h"
 #include "webview/WebViewSettings.h"
 
 #include <QComboBox>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFile>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -29,10 +29,18 @@ QList<Form1 *> mainWindows()
     return shownWindows<Form1>();
 }
 
+// Names the page with the title only once it has been drawn: a click before that can be lost.
+QByteArray titledWhenDrawn(const QByteArray &title)
+{
+    return "<title>Drawing</title><script>requestAnimationFrame(() => requestAnimationFrame(() => "
+           "document.title = '" +
+           title + "'))</script>";
+}
+
 // A page that is one big link: a click anywhere in the view follows it.
 QByteArray linkPage(const QByteArray &href)
 {
-    return "<title>Links</title><a href='" + href +
+    return titledWhenDrawn("Links") + "<a href='" + href +
            "' style='position:fixed;inset:0;display:block'>link</a>";
 }
 
@@ -66,8 +74,8 @@ class BrowsingTest : public QObject {
 private slots:
     void initTestCase();
     void cleanupTestCase() { QDesktopServices::unsetUrlHandler("mailto"); }
-    void init();
-    void cleanup();
+    void init() { m_fixture.start(WindowFixture::Engine); }
+    void cleanup() { m_fixture.stop(); }
 
     void typingAnAddressAndEnterVisitsIt();
     void aClickThatOpensAWindowGetsANewMainWindow();
@@ -90,7 +98,7 @@ private:
 
     LoopbackServer m_server;
     QList<QUrl> m_mailOpened;
-    std::unique_ptr<WorkingFolder> m_folder;
+    WindowFixture m_fixture;
 };
 
 void BrowsingTest::initTestCase()
@@ -98,9 +106,9 @@ void BrowsingTest::initTestCase()
     QVERIFY(m_server.listen());
     m_server.serveHtml("/page", "<title>A page</title><p>Hello</p>");
     // One big button: a click anywhere in the view opens a window.
-    m_server.serveHtml("/opener",
-                       "<title>Opener</title><button id=b style='position:fixed;inset:0' "
-                       "onclick=\"window.open('/popup')\">open</button>");
+    m_server.serveHtml("/opener", titledWhenDrawn("Opener") +
+                                      "<button id=b style='position:fixed;inset:0' "
+                                      "onclick=\"window.open('/popup')\">open</button>");
     m_server.serveHtml("/popup", "<title>Popup</title><p>Popup</p>");
     m_server.serveHtml("/to-download", linkPage("/file.zip"));
     m_server.serve("/file.zip", {"application/zip", "PK", 200,
@@ -125,22 +133,10 @@ void BrowsingTest::initTestCase()
                                  "window.open('/flooded' + i);</script>");
 }
 
-void BrowsingTest::init()
-{
-    m_folder = std::make_unique<WorkingFolder>();
-}
-
-void BrowsingTest::cleanup()
-{
-    Shutdown::deleteWindows();
-    m_folder.reset();
-}
-
 void BrowsingTest::typingAnAddressAndEnterVisitsIt()
 {
-    Form1 *window = Form1::newLoaded();
-    window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window));
+    Form1 *window = m_fixture.showLoaded();
+    QVERIFY(window);
     // The home page completes first.
     QTRY_COMPARE_WITH_TIMEOUT(window->windowTitle().startsWith("Zarvo Velmora 1.0 - "), true,
                               20000);
@@ -157,9 +153,8 @@ void BrowsingTest::typingAnAddressAndEnterVisitsIt()
 
 void BrowsingTest::aClickThatOpensAWindowGetsANewMainWindow()
 {
-    Form1 *opener = Form1::newLoaded();
-    opener->show();
-    QVERIFY(QTest::qWaitForWindowExposed(opener));
+    Form1 *opener = m_fixture.showLoaded();
+    QVERIFY(opener);
     opener->WebBrowser1->Navigate(m_server.url("/opener").toString());
     QTRY_COMPARE_WITH_TIMEOUT(opener->windowTitle(), QString("Zarvo Velmora 1.0 - Opener"), 20000);
 
@@ -183,8 +178,8 @@ void BrowsingTest::aClickThatOpensAWindowGetsANewMainWindow()
 
 void BrowsingTest::aScriptAloneOpensNoWindow()
 {
-    Form1 *window = Form1::newLoaded();
-    window->show();
+    Form1 *window = m_fixture.showLoaded();
+    QVERIFY(window);
     QSignalSpy requests(window->WebBrowser1, &WebView::NewWindow2);
     window->WebBrowser1->Navigate(m_server.url("/flood").toString());
     QTRY_COMPARE_WITH_TIMEOUT(window->windowTitle(), QString("Zarvo Velmora 1.0 - Flood"), 20000);
@@ -200,10 +195,8 @@ void BrowsingTest::aScriptAloneOpensNoWindow()
 
 void BrowsingTest::tabGoesFromTheToolbarThroughThePageToTheAddressBox()
 {
-    Form1 *window = Form1::newLoaded();
-    window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window));
-    QApplication::setActiveWindow(window);
+    Form1 *window = m_fixture.showLoaded();
+    QVERIFY(window);
     // A page with nothing to focus in it: one Tab in, the next one out.
     window->WebBrowser1->Navigate(m_server.url("/page").toString());
     QTRY_COMPARE_WITH_TIMEOUT(window->windowTitle(), QString("Zarvo Velmora 1.0 - A page"), 20000);
@@ -231,8 +224,9 @@ void BrowsingTest::tabGoesFromTheToolbarThroughThePageToTheAddressBox()
 
 Form1 *BrowsingTest::windowOn(const QString &path, const QString &host)
 {
-    Form1 *window = Form1::newLoaded();
-    window->show();
+    Form1 *window = m_fixture.showLoaded();
+    if (!window)
+        return nullptr;
     QUrl url = m_server.url(path);
     url.setHost(host);
     window->WebBrowser1->Navigate(url.toString());
@@ -265,7 +259,7 @@ void BrowsingTest::aLinkThatShowsNoPageLeavesThePageAsItWas()
     TestPrompter prompter;
     WebViewSettings::Values settings;
     settings.askWhereToSave = false;
-    settings.downloadFolder = m_folder->path();
+    settings.downloadFolder = QDir::currentPath();
     QVERIFY(WebViewSettings::save(settings));
     Form1 *window = windowOn(page);
     QVERIFY(window);
@@ -299,8 +293,8 @@ void BrowsingTest::aLinkForAnotherProgramGoesThereOnlyWhenClickedAndAllowed()
     TestPrompter prompter;
     prompter.otherProgramAnswer = true;
     // A page that tries on its own gets nothing, and no question.
-    Form1 *window = Form1::newLoaded();
-    window->show();
+    Form1 *window = m_fixture.showLoaded();
+    QVERIFY(window);
     QSignalSpy status(window->WebBrowser1, &WebView::StatusTextChange);
     window->WebBrowser1->Navigate(m_server.url("/mail-by-script").toString());
     const auto refused = [&status] {
@@ -332,8 +326,8 @@ void BrowsingTest::aLinkForAnotherProgramGoesThereOnlyWhenClickedAndAllowed()
 // Stopped, but in place: the page shows, so it is recorded and named in the caption.
 void BrowsingTest::aPageThatStopsItsOwnLoadStillCompletes()
 {
-    Form1 *window = Form1::newLoaded();
-    window->show();
+    Form1 *window = m_fixture.showLoaded();
+    QVERIFY(window);
     window->WebBrowser1->Navigate(m_server.url("/stopper").toString());
     QTRY_COMPARE_WITH_TIMEOUT(window->windowTitle(), QString("Zarvo Velmora 1.0 - Stopper"), 20000);
     QCOMPARE(ListFile::ReadLines("History.DAT").entries.last(),
@@ -344,9 +338,8 @@ void BrowsingTest::aPageThatStopsItsOwnLoadStillCompletes()
 // leads back to the same page.
 void BrowsingTest::anAddressBeyondLatinIsKeptEncodedAndLeadsBack()
 {
-    Form1 *window = Form1::newLoaded();
-    window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window));
+    Form1 *window = m_fixture.showLoaded();
+    QVERIFY(window);
     window->WebBrowser1->Navigate("http://" + IdnHost + u"/caf\u00e9?q=\u20ac"_qs);
     const QString title = u"Zarvo Velmora 1.0 - Caf\u00e9"_qs;
     QTRY_COMPARE_WITH_TIMEOUT(window->windowTitle(), title, 20000);
@@ -368,10 +361,8 @@ void BrowsingTest::anAddressBeyondLatinIsKeptEncodedAndLeadsBack()
 
 void BrowsingTest::editingKeysStayInAPageField()
 {
-    Form1 *window = Form1::newLoaded();
-    window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window));
-    QApplication::setActiveWindow(window);
+    Form1 *window = m_fixture.showLoaded();
+    QVERIFY(window);
     window->WebBrowser1->Navigate(m_server.url("/field").toString());
     QTRY_COMPARE_WITH_TIMEOUT(window->windowTitle(), QString("Zarvo Velmora 1.0 - Field"), 20000);
     window->WebBrowser1->setFocus();
