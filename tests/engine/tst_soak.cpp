@@ -7,10 +7,10 @@
 #include "webview/WebView.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTest>
-#include <algorithm>
 #include <malloc.h>
 #include <unistd.h>
 
@@ -91,12 +91,15 @@ bool SoakTest::visit(Form1 *window, int page)
     const QString address = m_server.url(QStringLiteral("/%1").arg(page)).toString();
     QSignalSpy completed(window->WebBrowser1, &WebView::DocumentComplete);
     window->WebBrowser1->Navigate(address);
-    return QTest::qWaitFor(
-        [&] {
-            return std::any_of(completed.cbegin(), completed.cend(),
-                               [&](const QList<QVariant> &done) { return done.at(1) == address; });
-        },
-        20000);
+    const QDeadlineTimer deadline(20000);
+    for (qsizetype seen = 0; !deadline.hasExpired();) {
+        for (; seen < completed.size(); ++seen) {
+            if (completed[seen].at(1).toString() == address)
+                return true;
+        }
+        completed.wait(int(deadline.remainingTime()));
+    }
+    return false;
 }
 
 Form1 *SoakTest::openAt(int page)
