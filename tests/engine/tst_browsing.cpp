@@ -86,11 +86,11 @@ private slots:
     void aLinkForAnotherProgramGoesThereOnlyWhenClickedAndAllowed();
     void aPageThatStopsItsOwnLoadStillCompletes();
     void anAddressBeyondLatinIsKeptEncodedAndLeadsBack();
+    void editingKeysStayInAPageField();
 
 public slots:
     // Stands in for the desktop's program for mailto: links.
     void openMail(const QUrl &url) { m_mailOpened.append(url); }
-    void editingKeysStayInAPageField();
 
 private:
     // A shown main window on the link page at the path, on 127.0.0.1 or on another host.
