@@ -1,5 +1,6 @@
 #include "support/LoopbackServer.h"
 #include "support/TestMain.h"
+#include "support/WindowFixture.h"
 #include "webview/WebViewSettings.h"
 #include "webview/engine/BrowserProfile.h"
 #include "webview/engine/EngineWebView.h"
@@ -34,9 +35,6 @@ private slots:
     void aShownViewStartsItsEngineAfterItsFirstPaint();
 
 private:
-    // Waits for the view's next DocumentComplete.
-    static bool completes(EngineWebView &view, const std::function<void()> &action);
-
     LoopbackServer m_server;
 };
 
@@ -53,20 +51,13 @@ void EngineWebViewTest::cleanup()
     QFile::remove(WebViewSettings::filePath());
 }
 
-bool EngineWebViewTest::completes(EngineWebView &view, const std::function<void()> &action)
-{
-    QSignalSpy done(&view, &WebView::DocumentComplete);
-    action();
-    return done.wait(20000);
-}
-
 void EngineWebViewTest::navigateLoadsAPageAndRaisesItsEvents()
 {
     EngineWebView view;
     QSignalSpy status(&view, &WebView::StatusTextChange);
     QSignalSpy progress(&view, &WebView::ProgressChange);
     const QString address = m_server.url("/page").toString();
-    QVERIFY(completes(view, [&] { view.Navigate2(address); }));
+    QVERIFY(completes(&view, [&] { view.Navigate2(address); }));
     QCOMPARE(view.LocationURL(), address);
     QCOMPARE(view.LocationName(), QString("Loopback page"));
     QVERIFY(!status.isEmpty());
@@ -74,13 +65,13 @@ void EngineWebViewTest::navigateLoadsAPageAndRaisesItsEvents()
     QCOMPARE(progress.last().at(0).toInt(), 100);
     QCOMPARE(progress.last().at(1).toInt(), 100);
 
-    QVERIFY(completes(view, [&] { view.Navigate(m_server.url("/other").toString()); }));
+    QVERIFY(completes(&view, [&] { view.Navigate(m_server.url("/other").toString()); }));
     QCOMPARE(view.LocationName(), QString("Other"));
-    QVERIFY(completes(view, [&] { view.GoBack(); }));
+    QVERIFY(completes(&view, [&] { view.GoBack(); }));
     QCOMPARE(view.LocationURL(), address);
-    QVERIFY(completes(view, [&] { view.GoForward(); }));
+    QVERIFY(completes(&view, [&] { view.GoForward(); }));
     QCOMPARE(view.LocationURL(), m_server.url("/other").toString());
-    QVERIFY(completes(view, [&] { view.Refresh(); }));
+    QVERIFY(completes(&view, [&] { view.Refresh(); }));
     QCOMPARE(view.LocationURL(), m_server.url("/other").toString());
 }
 
@@ -88,7 +79,7 @@ void EngineWebViewTest::aBareHostIsVisitedOverHttp()
 {
     EngineWebView view;
     const QString typed = QStringLiteral("127.0.0.1:%1/page").arg(m_server.url("/").port());
-    QVERIFY(completes(view, [&] { view.Navigate2(typed); }));
+    QVERIFY(completes(&view, [&] { view.Navigate2(typed); }));
     QCOMPARE(view.LocationURL(), m_server.url("/page").toString());
 }
 
@@ -100,24 +91,30 @@ void EngineWebViewTest::aFailedNavigationStillCompletesAtTheRequestedAddress()
     const QString address = QStringLiteral("http://127.0.0.1:%1/gone").arg(probe.serverPort());
     probe.close();
     EngineWebView view;
-    QVERIFY(completes(view, [&] { view.Navigate(address); }));
+    QVERIFY(completes(&view, [&] { view.Navigate(address); }));
     QCOMPARE(view.LocationURL(), address);
 }
 
 void EngineWebViewTest::emptyTextVisitsNothing()
 {
     EngineWebView view;
+    const QString page = m_server.url("/page").toString();
+    QVERIFY(completes(&view, [&] { view.Navigate(page); }));
     QSignalSpy done(&view, &WebView::DocumentComplete);
     view.Navigate2(QString());
     view.Navigate(QStringLiteral("   "));
-    QVERIFY(!done.wait(500));
-    QCOMPARE(view.LocationURL(), QString());
+    // A round trip through the page: a visit asked for before has begun by the answer.
+    bool answered = false;
+    view.engineView()->page()->runJavaScript("1", [&](const QVariant &) { answered = true; });
+    QTRY_VERIFY_WITH_TIMEOUT(answered, 20000);
+    QCOMPARE(done.size(), 0);
+    QCOMPARE(view.LocationURL(), page);
 }
 
 void EngineWebViewTest::homeIsTheBuiltInStartPageUnlessSetOtherwise()
 {
     EngineWebView view;
-    QVERIFY(completes(view, [&] { view.GoHome(); }));
+    QVERIFY(completes(&view, [&] { view.GoHome(); }));
     QCOMPARE(view.LocationURL(), WebViewSettings::DefaultHomePage);
     QVERIFY(!view.LocationName().isEmpty());
 
@@ -126,9 +123,9 @@ void EngineWebViewTest::homeIsTheBuiltInStartPageUnlessSetOtherwise()
         settings.setValue("HomePage", m_server.url("/page").toString());
         settings.setValue("SearchPage", m_server.url("/other").toString());
     }
-    QVERIFY(completes(view, [&] { view.GoHome(); }));
+    QVERIFY(completes(&view, [&] { view.GoHome(); }));
     QCOMPARE(view.LocationURL(), m_server.url("/page").toString());
-    QVERIFY(completes(view, [&] { view.GoSearch(); }));
+    QVERIFY(completes(&view, [&] { view.GoSearch(); }));
     QCOMPARE(view.LocationURL(), m_server.url("/other").toString());
 
     // A damaged value falls back to the default.
@@ -136,7 +133,7 @@ void EngineWebViewTest::homeIsTheBuiltInStartPageUnlessSetOtherwise()
         QSettings settings(WebViewSettings::filePath(), QSettings::IniFormat);
         settings.setValue("HomePage", "::not an address");
     }
-    QVERIFY(completes(view, [&] { view.GoHome(); }));
+    QVERIFY(completes(&view, [&] { view.GoHome(); }));
     QCOMPARE(view.LocationURL(), WebViewSettings::DefaultHomePage);
 }
 
@@ -152,7 +149,7 @@ void EngineWebViewTest::documentGivesTheRootElementsMarkup()
     QVERIFY(answered);
     QVERIFY(!markup); // nothing loaded yet
 
-    QVERIFY(completes(view, [&] { view.Navigate(m_server.url("/page").toString()); }));
+    QVERIFY(completes(&view, [&] { view.Navigate(m_server.url("/page").toString()); }));
     answered = false;
     view.Document([&](std::optional<QString> m) {
         answered = true;

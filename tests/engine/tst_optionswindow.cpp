@@ -1,5 +1,6 @@
 #include "support/LoopbackServer.h"
 #include "support/TestMain.h"
+#include "support/WindowFixture.h"
 #include "webview/WebViewSettings.h"
 #include "webview/engine/BrowserProfile.h"
 #include "webview/engine/EngineWebView.h"
@@ -46,8 +47,6 @@ private slots:
     void applyReachesPagesAlreadyOpen();
 
 private:
-    static bool completes(EngineWebView &view, const std::function<void()> &action);
-
     LoopbackServer m_server;
 };
 
@@ -66,13 +65,6 @@ void OptionsWindowTest::cleanup()
     QFile::remove(folder);
     QDir(folder).removeRecursively();
     ProfileSettings::apply(BrowserProfile::shared());
-}
-
-bool OptionsWindowTest::completes(EngineWebView &view, const std::function<void()> &action)
-{
-    QSignalSpy done(&view, &WebView::DocumentComplete);
-    action();
-    return done.wait(20000);
 }
 
 void OptionsWindowTest::okWritesTheFileAndTheNextGoHomeReadsIt()
@@ -108,7 +100,7 @@ void OptionsWindowTest::okWritesTheFileAndTheNextGoHomeReadsIt()
     QCOMPARE(stored("JavaScript"), QString("true"));
 
     EngineWebView view;
-    QVERIFY(completes(view, [&] { view.GoHome(); }));
+    QVERIFY(completes(&view, [&] { view.GoHome(); }));
     QCOMPARE(view.LocationURL(), current);
 
     // Loaded afresh on its next showing; the start page comes back with one click.
@@ -118,7 +110,7 @@ void OptionsWindowTest::okWritesTheFileAndTheNextGoHomeReadsIt()
     window->useStartPage->click();
     button(window, QDialogButtonBox::Ok)->click();
     QCOMPARE(stored("HomePage"), WebViewSettings::DefaultHomePage);
-    QVERIFY(completes(view, [&] { view.GoHome(); }));
+    QVERIFY(completes(&view, [&] { view.GoHome(); }));
     QCOMPARE(view.LocationURL(), WebViewSettings::DefaultHomePage);
 
     // Asked for before the closed one is gone: a fresh window, which stays on screen.
@@ -195,7 +187,7 @@ void OptionsWindowTest::aFileThatCannotBeWrittenKeepsTheWindowOpen()
 void OptionsWindowTest::applyReachesPagesAlreadyOpen()
 {
     EngineWebView view;
-    QVERIFY(completes(view, [&] { view.Navigate(m_server.url("/script").toString()); }));
+    QVERIFY(completes(&view, [&] { view.Navigate(m_server.url("/script").toString()); }));
     QTRY_COMPARE(view.LocationName(), QString("Scripted"));
 
     OptionsWindow *window = OptionsWindow::showShared();
@@ -203,7 +195,7 @@ void OptionsWindowTest::applyReachesPagesAlreadyOpen()
     button(window, QDialogButtonBox::Apply)->click();
     QVERIFY(window->isVisible());
     QCOMPARE(stored("JavaScript"), QString("false"));
-    QVERIFY(completes(view, [&] { view.Refresh(); }));
+    QVERIFY(completes(&view, [&] { view.Refresh(); }));
     QCOMPARE(view.LocationName(), QString("Plain"));
 }
 

@@ -1,5 +1,7 @@
 #include "support/LoopbackServer.h"
+#include "support/ModalDialogs.h"
 #include "support/TestMain.h"
+#include "support/WindowFixture.h"
 #include "support/WorkingFolder.h"
 #include "webview/engine/BrowserProfile.h"
 #include "webview/engine/EngineWebView.h"
@@ -9,6 +11,7 @@
 
 #include <QCheckBox>
 #include <QClipboard>
+#include <QDir>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -24,20 +27,6 @@
 #include <optional>
 
 namespace {
-
-// Runs the action on the next modal dialog as soon as it is up; the action must close it.
-QPointer<QTimer> onNextModal(const std::function<void(QWidget *)> &action)
-{
-    auto *poll = new QTimer(qApp);
-    QObject::connect(poll, &QTimer::timeout, poll, [poll, action] {
-        if (QWidget *dialog = QApplication::activeModalWidget()) {
-            delete poll;
-            action(dialog);
-        }
-    });
-    poll->start(20);
-    return poll;
-}
 
 // The engine's later answer to a question about the page. It may come after the wait has given
 // up, so it lands in storage that outlives this call.
@@ -79,7 +68,7 @@ QAction *itemOf(QMenu *menu, const QString &text)
 class PageCommandsTest : public QObject {
     Q_OBJECT
 
-  private slots:
+private slots:
     void initTestCase();
     void init();
     void cleanup();
@@ -92,7 +81,7 @@ class PageCommandsTest : public QObject {
     void findInPage();
     void thePageMenuFitsAWindowWithoutTabs();
 
-  private:
+private:
     bool load(const QString &address);
     bool loadPage() { return load(m_server.url("/page").toString()); }
     void exec(int command, const QVariant &in = {})
@@ -101,7 +90,7 @@ class PageCommandsTest : public QObject {
     }
 
     LoopbackServer m_server;
-    std::unique_ptr<WorkingFolder> m_folder;
+    WindowFixture m_fixture;
     std::unique_ptr<QWidget> m_window;
     EngineWebView *m_view = nullptr;
 };
@@ -125,7 +114,7 @@ void PageCommandsTest::initTestCase()
 
 void PageCommandsTest::init()
 {
-    m_folder = std::make_unique<WorkingFolder>();
+    m_fixture.start(WindowFixture::Engine);
     m_window = std::make_unique<QWidget>();
     m_view = new EngineWebView(m_window.get());
     m_view->resize(800, 600);
@@ -136,14 +125,12 @@ void PageCommandsTest::init()
 void PageCommandsTest::cleanup()
 {
     m_window.reset();
-    m_folder.reset();
+    m_fixture.stop();
 }
 
 bool PageCommandsTest::load(const QString &address)
 {
-    QSignalSpy done(m_view, &WebView::DocumentComplete);
-    m_view->Navigate(address);
-    return done.wait(20000);
+    return completes(m_view, [&] { m_view->Navigate(address); });
 }
 
 void PageCommandsTest::textSizeZoomsThePage()
@@ -203,8 +190,8 @@ void PageCommandsTest::saveAsWritesAPageThatReloads()
     const QMetaObject::Connection watch =
         connect(BrowserProfile::shared(), &QWebEngineProfile::downloadRequested, this,
                 [&save](QWebEngineDownloadRequest *request) { save = request; });
-    const QString path = m_folder->file(name);
-    onNextModal([&](QWidget *modal) {
+    const QString path = QDir::current().filePath(name);
+    answerNextModalDialog([&](QWidget *modal) {
         if (auto *dialog = qobject_cast<QFileDialog *>(modal)) {
             dialog->selectNameFilter(filter);
             // The dialog leaves a file name box that has the focus as it is.
@@ -232,7 +219,7 @@ void PageCommandsTest::propertiesOnlyWithAPage()
 {
     // A dialog would block here; one that appears anyway is counted and closed.
     int dialogs = 0;
-    QPointer<QTimer> watch = onNextModal([&dialogs](QWidget *dialog) {
+    QPointer<QTimer> watch = answerNextModalDialog([&dialogs](QWidget *dialog) {
         ++dialogs;
         dialog->close();
     });

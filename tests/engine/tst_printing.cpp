@@ -1,6 +1,7 @@
 #include "support/LoopbackServer.h"
 #include "support/ModalDialogs.h"
 #include "support/TestMain.h"
+#include "support/WindowFixture.h"
 #include "support/WorkingFolder.h"
 #include "webview/engine/EngineWebView.h"
 #include "webview/engine/PagePrinter.h"
@@ -28,7 +29,7 @@ private slots:
     void pagesOwnPrintOpensOneDialogAtATime();
 
 private:
-    void load(EngineWebView &view);
+    bool load(EngineWebView &view);
 
     LoopbackServer m_server;
 };
@@ -39,11 +40,9 @@ void PrintingTest::initTestCase()
     m_server.serveHtml("/page", "<title>Print me</title><h1>Printed</h1><p>Some text.</p>");
 }
 
-void PrintingTest::load(EngineWebView &view)
+bool PrintingTest::load(EngineWebView &view)
 {
-    QSignalSpy done(&view, &WebView::DocumentComplete);
-    view.Navigate(m_server.url("/page").toString());
-    QVERIFY(done.wait(20000));
+    return completes(&view, [&] { view.Navigate(m_server.url("/page").toString()); });
 }
 
 void PrintingTest::withNoPageNothingIsShown()
@@ -66,7 +65,7 @@ void PrintingTest::printWritesThePageToTheChosenPrinter()
 {
     WorkingFolder folder;
     EngineWebView view;
-    load(view);
+    QVERIFY(load(view));
     const QString pdf = folder.file("page.pdf");
     view.printer()->printer()->setOutputFormat(QPrinter::PdfFormat);
     view.printer()->printer()->setOutputFileName(pdf);
@@ -87,7 +86,7 @@ void PrintingTest::printWritesThePageToTheChosenPrinter()
 void PrintingTest::previewShowsThePagesPainted()
 {
     EngineWebView view;
-    load(view);
+    QVERIFY(load(view));
     int pages = -1;
     answerNextModalDialog([&](QWidget *dialog) {
         QVERIFY(qobject_cast<QPrintPreviewDialog *>(dialog));
@@ -104,7 +103,7 @@ void PrintingTest::previewShowsThePagesPainted()
 void PrintingTest::pagesOwnPrintOpensOneDialogAtATime()
 {
     EngineWebView view;
-    load(view);
+    QVERIFY(load(view));
     int dialogs = 0;
     QPointer<QWidget> first;
     // Any dialog beyond the first is counted and closed, so a fault cannot hang the test.

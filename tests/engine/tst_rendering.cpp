@@ -1,5 +1,6 @@
 #include "support/LoopbackServer.h"
 #include "support/TestMain.h"
+#include "support/WindowFixture.h"
 #include "webview/RenderingChoice.h"
 #include "webview/WebViewSettings.h"
 #include "webview/engine/EngineWebView.h"
@@ -8,7 +9,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QQuickWindow>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QVBoxLayout>
 #include <QWebEnginePage>
@@ -91,9 +91,7 @@ void RenderingTest::pagesDrawWebGLCanvasAndScrollInSoftware()
     layout->addWidget(view);
     window.resize(640, 480);
     window.show();
-    QSignalSpy done(view, &WebView::DocumentComplete);
-    view->Navigate(server.url("/drawing").toString());
-    QVERIFY(done.wait(20000));
+    QVERIFY(completes(view, [&] { view->Navigate(server.url("/drawing").toString()); }));
     // The engine gives WebGL no software rasterizer, whichever way the view is drawn: where
     // OpenGL is one, WebGL is refused in both. Where it answers, it draws right.
     const QString drawn = view->LocationName();

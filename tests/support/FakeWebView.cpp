@@ -7,10 +7,15 @@ FakeWebView::FakeWebView(QWidget *parent) : WebView(parent)
     made().append(this);
 }
 
-QList<FakeWebView *> &FakeWebView::made()
+QList<QPointer<FakeWebView>> &FakeWebView::made()
 {
-    static QList<FakeWebView *> views;
+    static QList<QPointer<FakeWebView>> views;
     return views;
+}
+
+FakeWebView *FakeWebView::of(const QWidget *window)
+{
+    return window ? window->findChild<FakeWebView *>() : nullptr;
 }
 
 FakeWebView::Install::Install()

@@ -2,6 +2,7 @@
 
 #include "webview/WebView.h"
 
+#include <QPointer>
 #include <QStringList>
 #include <functional>
 
@@ -12,8 +13,10 @@ class FakeWebView : public WebView {
 public:
     explicit FakeWebView(QWidget *parent = nullptr);
 
-    // Every fake the factory made, oldest first (also those since deleted: check with QPointer).
-    static QList<FakeWebView *> &made();
+    // Every fake made, oldest first; those since deleted are null.
+    static QList<QPointer<FakeWebView>> &made();
+    // The fake web view of a window, or null.
+    static FakeWebView *of(const QWidget *window);
     // Makes the web view factory hand out fakes until the returned guard is gone.
     struct Install {
         Install();

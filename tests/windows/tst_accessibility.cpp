@@ -1,12 +1,11 @@
 #include "about/Form2.h"
-#include "app/Shutdown.h"
 #include "lists/Form3.h"
 #include "lists/Form4.h"
 #include "main_window/Form1.h"
 #include "main_window/StatusBar.h"
 #include "support/FakeWebView.h"
 #include "support/TestMain.h"
-#include "support/WorkingFolder.h"
+#include "support/WindowFixture.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
@@ -95,27 +94,20 @@ private slots:
     void theStatusBarIsFoundAsOneWithItsPanels();
 
 private:
-    std::unique_ptr<WorkingFolder> m_folder;
-    std::unique_ptr<FakeWebView::Install> m_fakes;
+    WindowFixture m_fixture;
     Form1 *m_window = nullptr;
 };
 
 void AccessibilityTest::init()
 {
-    m_folder = std::make_unique<WorkingFolder>();
-    m_fakes = std::make_unique<FakeWebView::Install>();
-    m_window = Form1::newLoaded();
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_window));
-    QApplication::setActiveWindow(m_window);
+    m_fixture.start();
+    m_window = m_fixture.showLoaded();
+    QVERIFY(m_window);
 }
 
 void AccessibilityTest::cleanup()
 {
-    Shutdown::deleteWindows();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    m_fakes.reset();
-    m_folder.reset();
+    m_fixture.stop();
 }
 
 void AccessibilityTest::everyControlHasASpokenName_data()

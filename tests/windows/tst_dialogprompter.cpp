@@ -1,24 +1,8 @@
+#include "support/ModalDialogs.h"
 #include "support/TestMain.h"
 #include "webview/ui/DialogPrompter.h"
 
 #include <QPushButton>
-#include <QTimer>
-
-namespace {
-// Acts on the next modal dialog once it is up: each dialog runs its own event loop.
-void whenDialogShows(std::function<void(QWidget *)> act)
-{
-    auto *timer = new QTimer;
-    QObject::connect(timer, &QTimer::timeout, [timer, act] {
-        if (QWidget *dialog = QApplication::activeModalWidget()) {
-            timer->deleteLater();
-            timer->stop();
-            act(dialog);
-        }
-    });
-    timer->start(10);
-}
-} // namespace
 
 class DialogPrompterTest : public QObject {
     Q_OBJECT
@@ -61,7 +45,7 @@ void DialogPrompterTest::enterTakesTheSafeAnswer()
     QFETCH(bool, canContinue);
     bool shown = false;
     bool continueOffered = false;
-    whenDialogShows([&](QWidget *dialog) {
+    answerNextModalDialog([&](QWidget *dialog) {
         shown = true;
         continueOffered = dialog->findChild<QPushButton *>("continue") != nullptr;
         QTest::keyClick(dialog->focusWidget() ? dialog->focusWidget() : dialog, Qt::Key_Return);

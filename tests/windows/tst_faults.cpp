@@ -8,6 +8,7 @@
 #include "support/FakeWebView.h"
 #include "support/ModalDialogs.h"
 #include "support/TestMain.h"
+#include "support/WindowFixture.h"
 #include "support/Windows.h"
 #include "support/WorkingFolder.h"
 #include "webview/WebViewSettings.h"
@@ -36,11 +37,6 @@ struct Writer {
     std::function<bool(Form1 *)> reported;
 };
 
-FakeWebView *viewOf(Form1 *window)
-{
-    return qobject_cast<FakeWebView *>(window->WebBrowser1);
-}
-
 QString settingsFolder()
 {
     return QFileInfo(WebViewSettings::filePath()).path();
@@ -59,7 +55,7 @@ const QList<std::pair<const char *, Writer>> &writers()
     static const QList<std::pair<const char *, Writer>> all = {
         {"load stamp", {"History.DAT", [](Form1 *) { Form1::newLoaded(); }, {}}},
         {"page completed",
-         {"History.DAT", [](Form1 *w) { viewOf(w)->raiseDocumentComplete(); }, {}}},
+         {"History.DAT", [](Form1 *w) { FakeWebView::of(w)->raiseDocumentComplete(); }, {}}},
         {"history clear all",
          {"History.DAT", [](Form1 *) { Form4::showShared()->Command1_Click(); }, {}}},
         {"toolbar add", {"Favorites.DAT", [](Form1 *w) { clickToolbar(w, "Add"); }, {}}},
@@ -78,7 +74,7 @@ const QList<std::pair<const char *, Writer>> &writers()
         {"view source",
          {"VIEWSOURCE.TXT",
           [](Form1 *w) {
-              viewOf(w)->markup = "<body>new</body>";
+              FakeWebView::of(w)->markup = "<body>new</body>";
               w->mnuviewsource_Click();
           },
           [](Form1 *w) { return !w->StatusBar1->panelText(1).isEmpty(); }}},
@@ -111,8 +107,7 @@ private slots:
     void largeAndOddFilesAreHandled();
 
 private:
-    std::unique_ptr<WorkingFolder> m_folder;
-    std::unique_ptr<FakeWebView::Install> m_fakes;
+    WindowFixture m_fixture;
     QTemporaryDir m_noPrograms;
 };
 
@@ -124,8 +119,7 @@ void FaultsTest::initTestCase()
 
 void FaultsTest::init()
 {
-    m_folder = std::make_unique<WorkingFolder>();
-    m_fakes = std::make_unique<FakeWebView::Install>();
+    m_fixture.start();
 }
 
 void FaultsTest::cleanup()
@@ -134,8 +128,7 @@ void FaultsTest::cleanup()
     for (const QString &folder : {QStringLiteral("."), settingsFolder()})
         QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QDir(settingsFolder()).removeRecursively();
-    m_fakes.reset();
-    m_folder.reset();
+    m_fixture.stop();
 }
 
 void FaultsTest::aFileThatCannotBeWrittenLosesNothing_data()
@@ -221,16 +214,15 @@ void FaultsTest::largeAndOddFilesAreHandled()
     QFETCH(QByteArray, content);
     WorkingFolder::write("Favorites.DAT", content);
     WorkingFolder::write("History.DAT", content);
-    Form1 *window = Form1::newLoaded();
-    window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window));
+    Form1 *window = m_fixture.showLoaded();
+    QVERIFY(window);
     Form3::showShared();
     Form4::showShared();
     QVERIFY(QTest::qWaitForWindowExposed(Form4::shared()));
     QCOMPARE(Form3::shared()->List1->count(), window->Text1->count());
 
     // The files grow by what is appended and keep what they held.
-    qobject_cast<FakeWebView *>(window->WebBrowser1)->raiseDocumentComplete();
+    FakeWebView::of(window)->raiseDocumentComplete();
     const QByteArray history = WorkingFolder::read("History.DAT");
     QVERIFY(history.startsWith(content));
     QVERIFY(history.size() > content.size());
@@ -239,7 +231,7 @@ void FaultsTest::largeAndOddFilesAreHandled()
     // A page's markup like it replaces an earlier source file like it, whole.
     WorkingFolder::write("VIEWSOURCE.TXT", content);
     const QString markup = QString::fromLatin1(content);
-    viewOf(window)->markup = markup;
+    FakeWebView::of(window)->markup = markup;
     window->mnuviewsource_Click();
     QCOMPARE(WorkingFolder::read("VIEWSOURCE.TXT"), ListFile::format({markup}));
 

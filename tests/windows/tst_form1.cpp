@@ -1,11 +1,10 @@
-#include "app/Shutdown.h"
 #include "app/Twips.h"
 #include "lists/ListFile.h"
 #include "main_window/Form1.h"
 #include "main_window/StatusBar.h"
 #include "support/FakeWebView.h"
 #include "support/TestMain.h"
-#include "support/WorkingFolder.h"
+#include "support/WindowFixture.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -34,8 +33,8 @@ class Form1Test : public QObject {
     Q_OBJECT
 
 private slots:
-    void init() { m_fakes = std::make_unique<FakeWebView::Install>(); }
-    void cleanup();
+    void init() { m_fixture.start(); }
+    void cleanup() { m_fixture.stop(); }
 
     void controlsAsDesigned();
     void loadGoesHomeThenStampsThenReadsFavorites_data();
@@ -51,17 +50,8 @@ private slots:
     void theShownWindowShowsEveryControlWhole();
 
 private:
-    std::unique_ptr<FakeWebView::Install> m_fakes;
-    std::unique_ptr<WorkingFolder> m_folder = std::make_unique<WorkingFolder>();
+    WindowFixture m_fixture;
 };
-
-void Form1Test::cleanup()
-{
-    Shutdown::deleteWindows();
-    m_fakes.reset();
-    m_folder.reset(); // the old folder restores the old working directory first
-    m_folder = std::make_unique<WorkingFolder>();
-}
 
 void Form1Test::controlsAsDesigned()
 {
@@ -108,7 +98,7 @@ void Form1Test::loadGoesHomeThenStampsThenReadsFavorites()
     WorkingFolder::write("Favorites.DAT", "http://a/\r\n");
     bool stampedBeforeHome = true;
     Form1 window;
-    auto *view = qobject_cast<FakeWebView *>(window.WebBrowser1);
+    auto *view = FakeWebView::of(&window);
     QVERIFY(view);
     view->onCall = [&](const QString &) {
         stampedBeforeHome = WorkingFolder::exists("History.DAT");

@@ -1,5 +1,4 @@
 #include "about/Form2.h"
-#include "app/Shutdown.h"
 #include "app/Twips.h"
 #include "lists/Form3.h"
 #include "lists/Form4.h"
@@ -8,6 +7,7 @@
 #include "main_window/Form1.h"
 #include "support/FakeWebView.h"
 #include "support/TestMain.h"
+#include "support/WindowFixture.h"
 #include "support/Windows.h"
 #include "support/WorkingFolder.h"
 #include "webview/ui/OptionsWindow.h"
@@ -51,7 +51,7 @@ Form1 *shownMainWindow()
 // What a main window's web view was asked to do after its own GoHome at load.
 QStringList callsAfterLoad(const Form1 *window)
 {
-    return qobject_cast<FakeWebView *>(window->WebBrowser1)->calls.mid(1);
+    return FakeWebView::of(window)->calls.mid(1);
 }
 
 // A click or double-click on a row, or below the last one (row -1).
@@ -72,8 +72,8 @@ class ListWindowsTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void init() { m_fakes = std::make_unique<FakeWebView::Install>(); }
-    void cleanup();
+    void init() { m_fixture.start(); }
+    void cleanup() { m_fixture.stop(); }
 
     void windowsAsDesigned_data();
     void windowsAsDesigned();
@@ -94,17 +94,8 @@ private slots:
     void secondaryWindowsOpenCentredOnTheirMainWindow();
 
 private:
-    std::unique_ptr<FakeWebView::Install> m_fakes;
-    std::unique_ptr<WorkingFolder> m_folder = std::make_unique<WorkingFolder>();
+    WindowFixture m_fixture;
 };
-
-void ListWindowsTest::cleanup()
-{
-    Shutdown::deleteWindows();
-    m_fakes.reset();
-    m_folder.reset(); // the old folder restores the old working directory first
-    m_folder = std::make_unique<WorkingFolder>();
-}
 
 void ListWindowsTest::windowsAsDesigned_data()
 {

@@ -1,6 +1,5 @@
 #include "about/Form2.h"
 #include "app/Product.h"
-#include "app/Shutdown.h"
 #include "app/Twips.h"
 #include "lists/ListFile.h"
 #include "main_window/Form1.h"
@@ -9,8 +8,8 @@
 #include "support/FakeWebView.h"
 #include "support/ModalDialogs.h"
 #include "support/TestMain.h"
+#include "support/WindowFixture.h"
 #include "support/Windows.h"
-#include "support/WorkingFolder.h"
 
 #include <QClipboard>
 #include <QComboBox>
@@ -28,11 +27,6 @@
 #include <memory>
 
 namespace {
-
-FakeWebView *viewOf(const Form1 *window)
-{
-    return qobject_cast<FakeWebView *>(window->WebBrowser1);
-}
 
 QAction *item(const Form1 *window, const QString &name)
 {
@@ -59,7 +53,7 @@ void describe(const QList<QAction *> &actions, int level, QStringList &rows)
 class MenusTest : public QObject {
     Q_OBJECT
 
-  private slots:
+private slots:
     void init();
     void cleanup();
 
@@ -82,13 +76,12 @@ class MenusTest : public QObject {
     void editingKeysStayInAFocusedBox();
     void pageMenuCommandsActOnTheWindow();
 
-  private:
+private:
     // A fake xdg-open first on PATH: each start appends "argc|arg|arg..." to a log.
-    void installFakeEditor();
+    bool installFakeEditor();
     QStringList editorRuns() const;
 
-    std::unique_ptr<WorkingFolder> m_folder;
-    std::unique_ptr<FakeWebView::Install> m_fakes;
+    WindowFixture m_fixture;
     Form1 *m_window = nullptr;
     QTemporaryDir m_editorDir;
     const QByteArray m_path = qgetenv("PATH");
@@ -96,22 +89,16 @@ class MenusTest : public QObject {
 
 void MenusTest::init()
 {
-    m_folder = std::make_unique<WorkingFolder>();
-    m_fakes = std::make_unique<FakeWebView::Install>();
-    m_window = Form1::newLoaded();
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_window));
-    QApplication::setActiveWindow(m_window);
+    m_fixture.start();
+    m_window = m_fixture.showLoaded();
+    QVERIFY(m_window);
     m_window->WebBrowser1->setFocus();
-    viewOf(m_window)->calls.clear();
+    FakeWebView::of(m_window)->calls.clear();
 }
 
 void MenusTest::cleanup()
 {
-    Shutdown::deleteWindows();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    m_fakes.reset();
-    m_folder.reset();
+    m_fixture.stop();
     qputenv("PATH", m_path);
 }
 
@@ -204,18 +191,17 @@ void MenusTest::eachItemCallsItsOwnWindowsView_data()
 void MenusTest::eachItemCallsItsOwnWindowsView()
 {
     QFETCH(QString, call);
-    Form1 *second = Form1::newLoaded();
-    second->show();
-    viewOf(second)->calls.clear();
+    Form1 *second = m_fixture.showLoaded();
+    QVERIFY(second);
     item(second, QTest::currentDataTag())->trigger();
-    QCOMPARE(viewOf(second)->calls, QStringList{call});
-    QCOMPARE(viewOf(m_window)->calls, QStringList());
+    QCOMPARE(FakeWebView::of(second)->calls, QStringList{call});
+    QCOMPARE(FakeWebView::of(m_window)->calls, QStringList());
     // The accelerators act on the active window.
     QApplication::setActiveWindow(m_window);
     const QKeySequence key = item(m_window, QTest::currentDataTag())->shortcut();
     if (!key.isEmpty()) {
         QTest::keySequence(m_window, key);
-        QCOMPARE(viewOf(m_window)->calls, QStringList{call});
+        QCOMPARE(FakeWebView::of(m_window)->calls, QStringList{call});
     }
 }
 
@@ -223,7 +209,7 @@ void MenusTest::largestThenSmallestSetsFourThenZero()
 {
     item(m_window, "mnulargest")->trigger();
     item(m_window, "mnusmallest")->trigger();
-    QCOMPARE(viewOf(m_window)->calls,
+    QCOMPARE(FakeWebView::of(m_window)->calls,
              QStringList({"ExecWB 19 2 in=4 out=1", "ExecWB 19 2 in=0 out=1"}));
 }
 
@@ -239,10 +225,10 @@ void MenusTest::newWindowTwiceGivesThreeLoadedWindows()
         if (window == m_window)
             continue;
         QVERIFY(window->windowState() & Qt::WindowMaximized);
-        QCOMPARE(viewOf(window)->calls, QStringList{"GoHome"});
+        QCOMPARE(FakeWebView::of(window)->calls, QStringList{"GoHome"});
         QCOMPARE(window->Text1->count(), 1);
     }
-    QCOMPARE(viewOf(m_window)->calls, QStringList());
+    QCOMPARE(FakeWebView::of(m_window)->calls, QStringList());
 }
 
 void MenusTest::exitInASecondWindowLeavesTheFirst()
@@ -330,17 +316,18 @@ void MenusTest::theAboutWindowAsDesigned()
     }
 }
 
-void MenusTest::installFakeEditor()
+bool MenusTest::installFakeEditor()
 {
     QFile script(m_editorDir.filePath("xdg-open"));
-    QVERIFY(script.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    if (!script.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
     script.write("#!/bin/sh\nentry=\"$#\"\nfor a in \"$@\"; do entry=\"$entry|$a\"; done\n"
                  "printf '%s\\n' \"$entry\" >> \"$ZV_FAKE_EDITOR_LOG\"\n");
     script.close();
-    QVERIFY(script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
     QFile::remove(m_editorDir.filePath("runs.log"));
     qputenv("ZV_FAKE_EDITOR_LOG", m_editorDir.filePath("runs.log").toUtf8());
     qputenv("PATH", m_editorDir.path().toUtf8() + ':' + m_path);
+    return script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
 QStringList MenusTest::editorRuns() const
@@ -351,11 +338,11 @@ QStringList MenusTest::editorRuns() const
 
 void MenusTest::viewSourceWritesTheMarkupAndStartsTheEditor()
 {
-    installFakeEditor();
+    QVERIFY(installFakeEditor());
     // No shell sees the path: blanks, quotes and shell characters stay as they are.
-    const QString odd = m_folder->file("my 'odd' \"folder\" $HOME;&");
+    const QString odd = QDir::current().filePath("my 'odd' \"folder\" $HOME;&");
     QVERIFY(QDir().mkpath(odd) && QDir::setCurrent(odd));
-    viewOf(m_window)->markup =
+    FakeWebView::of(m_window)->markup =
         QString::fromUtf16(u"<head><title>T</title></head>\n<body>\n"
                            u"<p>caf\u00e9 \u20ac \u4e2d\U0001F600</p>\r\n</body>");
     QTest::keyClick(m_window, Qt::Key_F2);
@@ -365,7 +352,7 @@ void MenusTest::viewSourceWritesTheMarkupAndStartsTheEditor()
                                                                "?</p>\r\n</body>\r\n"));
     QTRY_COMPARE(editorRuns(), QStringList{"1|" + odd + "/VIEWSOURCE.TXT"});
 
-    viewOf(m_window)->markup = "<b>2</b>";
+    FakeWebView::of(m_window)->markup = "<b>2</b>";
     item(m_window, "mnuviewsource")->trigger();
     QCOMPARE(WorkingFolder::read("VIEWSOURCE.TXT"), QByteArray("<b>2</b>\r\n"));
     QTRY_COMPARE(editorRuns().size(), 2);
@@ -373,8 +360,8 @@ void MenusTest::viewSourceWritesTheMarkupAndStartsTheEditor()
 
 void MenusTest::viewSourceFailuresEndTheCommandQuietly()
 {
-    installFakeEditor();
-    viewOf(m_window)->markup = "<body>x</body>";
+    QVERIFY(installFakeEditor());
+    FakeWebView::of(m_window)->markup = "<body>x</body>";
     QVERIFY(QDir().mkdir("VIEWSOURCE.TXT"));
     item(m_window, "mnuviewsource")->trigger();
     QVERIFY(QFileInfo("VIEWSOURCE.TXT").isDir());
@@ -382,12 +369,12 @@ void MenusTest::viewSourceFailuresEndTheCommandQuietly()
 
     // No document: nothing is written.
     QVERIFY(QDir().rmdir("VIEWSOURCE.TXT"));
-    viewOf(m_window)->markup = std::nullopt;
+    FakeWebView::of(m_window)->markup = std::nullopt;
     item(m_window, "mnuviewsource")->trigger();
     QVERIFY(!WorkingFolder::exists("VIEWSOURCE.TXT"));
 
     // The first run that writes the file is the first to start an editor.
-    viewOf(m_window)->markup = "<body>x</body>";
+    FakeWebView::of(m_window)->markup = "<body>x</body>";
     item(m_window, "mnuviewsource")->trigger();
     QTRY_COMPARE(editorRuns().size(), 1);
 
@@ -395,7 +382,7 @@ void MenusTest::viewSourceFailuresEndTheCommandQuietly()
     m_window->StatusBar1->setPanelText(1, QString());
     QTemporaryDir noPrograms;
     qputenv("PATH", noPrograms.path().toUtf8());
-    viewOf(m_window)->markup = "<body>kept</body>";
+    FakeWebView::of(m_window)->markup = "<body>kept</body>";
     item(m_window, "mnuviewsource")->trigger();
     QCOMPARE(WorkingFolder::read("VIEWSOURCE.TXT"), QByteArray("<body>kept</body>\r\n"));
     QVERIFY(!m_window->StatusBar1->panelText(1).isEmpty());
@@ -438,19 +425,17 @@ void MenusTest::eachKeyActsOnItsOwnWindowsView()
     QFETCH(bool, busy);
     QFETCH(int, textSize);
     QFETCH(QStringList, calls);
-    Form1 *second = Form1::newLoaded();
-    second->show();
-    QVERIFY(QTest::qWaitForWindowExposed(second));
-    QApplication::setActiveWindow(second);
+    Form1 *second = m_fixture.showLoaded();
+    QVERIFY(second);
     second->WebBrowser1->setFocus();
-    viewOf(second)->busy = busy;
-    viewOf(second)->textSize = textSize;
+    FakeWebView::of(second)->busy = busy;
+    FakeWebView::of(second)->textSize = textSize;
     // The view reports on its load as a load starts.
-    emit viewOf(second)->StatusTextChange(QString());
-    viewOf(second)->calls.clear();
+    emit FakeWebView::of(second)->StatusTextChange(QString());
+    FakeWebView::of(second)->calls.clear();
     QTest::keySequence(second->WebBrowser1, QKeySequence(keys));
-    QCOMPARE(viewOf(second)->calls, calls);
-    QCOMPARE(viewOf(m_window)->calls, QStringList());
+    QCOMPARE(FakeWebView::of(second)->calls, calls);
+    QCOMPARE(FakeWebView::of(m_window)->calls, QStringList());
 }
 
 void MenusTest::keysForTheAddressBoxAndTheWindows()
@@ -492,7 +477,7 @@ void MenusTest::keysForTheAddressBoxAndTheWindows()
     QPointer<Form1> second = shownWindows<Form1>().first() == m_window
                                  ? shownWindows<Form1>().last()
                                  : shownWindows<Form1>().first();
-    QCOMPARE(viewOf(second)->calls, QStringList{"GoHome"});
+    QCOMPARE(FakeWebView::of(second)->calls, QStringList{"GoHome"});
     QApplication::setActiveWindow(second);
     second->WebBrowser1->setFocus();
     QTest::keySequence(second->WebBrowser1, QKeySequence("Ctrl+W"));
@@ -532,14 +517,14 @@ void MenusTest::editingKeysStayInAFocusedBox()
     QTest::keySequence(field, QKeySequence("Ctrl+A"));
     QTest::keySequence(field, QKeySequence("Ctrl+C"));
     QCOMPARE(QApplication::clipboard()->text(), QString("abc defabc def"));
-    QCOMPARE(viewOf(m_window)->calls, QStringList());
+    QCOMPARE(FakeWebView::of(m_window)->calls, QStringList());
     QCOMPARE(shownWindows<Form2>().size(), 0);
 }
 
 void MenusTest::pageMenuCommandsActOnTheWindow()
 {
-    installFakeEditor();
-    FakeWebView *view = viewOf(m_window);
+    QVERIFY(installFakeEditor());
+    FakeWebView *view = FakeWebView::of(m_window);
     // The link as a favourite, each time, with no message.
     emit view->AddFavoriteRequested("http://example.com/caf%C3%A9");
     emit view->AddFavoriteRequested("http://example.com/caf%C3%A9");

@@ -1,10 +1,9 @@
-#include "app/Shutdown.h"
 #include "lists/ListFile.h"
 #include "main_window/Form1.h"
 #include "main_window/StatusBar.h"
 #include "support/FakeWebView.h"
 #include "support/TestMain.h"
-#include "support/WorkingFolder.h"
+#include "support/WindowFixture.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -39,7 +38,7 @@ class NavigationTest : public QObject {
 
 private slots:
     void init();
-    void cleanup();
+    void cleanup() { m_fixture.stop(); }
 
     void enterInEachBoxVisitsTheAddressAsTyped_data();
     void enterInEachBoxVisitsTheAddressAsTyped();
@@ -57,30 +56,18 @@ private slots:
     void aNewWindowRequestGetsALoadedMainWindow();
 
 private:
-    FakeWebView *view() const { return qobject_cast<FakeWebView *>(m_window->WebBrowser1); }
+    FakeWebView *view() const { return FakeWebView::of(m_window); }
 
-    std::unique_ptr<FakeWebView::Install> m_fakes;
-    std::unique_ptr<WorkingFolder> m_folder;
+    WindowFixture m_fixture;
     Form1 *m_window = nullptr;
 };
 
 void NavigationTest::init()
 {
-    m_folder = std::make_unique<WorkingFolder>();
-    m_fakes = std::make_unique<FakeWebView::Install>();
+    m_fixture.start();
     WorkingFolder::write("Favorites.DAT", "http://example.com/\r\n");
-    m_window = Form1::newLoaded();
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_window));
-    QApplication::setActiveWindow(m_window);
-    view()->calls.clear();
-}
-
-void NavigationTest::cleanup()
-{
-    Shutdown::deleteWindows();
-    m_fakes.reset();
-    m_folder.reset();
+    m_window = m_fixture.showLoaded();
+    QVERIFY(m_window);
 }
 
 void NavigationTest::enterInEachBoxVisitsTheAddressAsTyped_data()

@@ -1,12 +1,11 @@
 #include "main_window/Form1.h"
-#include "support/FakeWebView.h"
 #include "support/TestMain.h"
+#include "support/WindowFixture.h"
 
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <memory>
 
 namespace {
 const QString WebTail = QStringLiteral("&fr=FP-tab-web-t400&toggle=1&cop=&ei=UTF-8");
@@ -18,7 +17,7 @@ class SearchTest : public QObject {
 
 private slots:
     void init();
-    void cleanup();
+    void cleanup() { m_fixture.stop(); }
 
     void searchBeforeTheSearchBoxHadTheFocusSearchesForTheLabel();
     void theCategoryBoxKeepsWhatIsTyped_data();
@@ -26,34 +25,28 @@ private slots:
     void aPickedCategoryAndTypedTextGiveTheEncodedAddress();
 
 private:
-    FakeWebView *view() const { return qobject_cast<FakeWebView *>(m_window->WebBrowser1); }
-    void typeInto(QWidget *box, const QString &text);
+    FakeWebView *view() const { return FakeWebView::of(m_window); }
+    static bool typeInto(QWidget *box, const QString &text);
 
-    std::unique_ptr<FakeWebView::Install> m_fakes;
-    std::unique_ptr<Form1> m_window;
+    WindowFixture m_fixture;
+    Form1 *m_window = nullptr;
 };
 
 void SearchTest::init()
 {
-    m_fakes = std::make_unique<FakeWebView::Install>();
-    m_window = std::make_unique<Form1>();
-    m_window->setAttribute(Qt::WA_DeleteOnClose, false);
+    m_fixture.start();
+    m_window = new Form1;
     m_window->show();
-    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    QVERIFY(QTest::qWaitForWindowActive(m_window));
     QVERIFY(view());
 }
 
-void SearchTest::cleanup()
-{
-    m_window.reset();
-    m_fakes.reset();
-}
-
 // Replaces the box's whole text as a user would: focus, select all, type.
-void SearchTest::typeInto(QWidget *box, const QString &text)
+bool SearchTest::typeInto(QWidget *box, const QString &text)
 {
     box->setFocus(Qt::TabFocusReason);
-    QTRY_VERIFY(box->hasFocus());
+    if (!QTest::qWaitFor([box] { return box->hasFocus(); }))
+        return false;
     QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClick(box, Qt::Key_Delete);
     for (const QChar ch : text) {
@@ -63,6 +56,7 @@ void SearchTest::typeInto(QWidget *box, const QString &text)
         else
             QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString(ch), Qt::NoModifier);
     }
+    return true;
 }
 
 void SearchTest::searchBeforeTheSearchBoxHadTheFocusSearchesForTheLabel()
@@ -95,7 +89,7 @@ void SearchTest::theCategoryBoxKeepsWhatIsTyped()
 {
     QFETCH(QString, typed);
     QFETCH(QStringList, calls);
-    typeInto(m_window->Combo1, typed);
+    QVERIFY(typeInto(m_window->Combo1, typed));
     // Clicking Search takes the focus from the box: nothing may complete or correct the text.
     QTest::mouseClick(m_window->Command2, Qt::LeftButton);
     QVERIFY(!m_window->Combo1->hasFocus());
@@ -106,7 +100,7 @@ void SearchTest::theCategoryBoxKeepsWhatIsTyped()
 
 void SearchTest::aPickedCategoryAndTypedTextGiveTheEncodedAddress()
 {
-    typeInto(m_window->Text2, u"AT&T C#+100% \u00FC"_qs);
+    QVERIFY(typeInto(m_window->Text2, u"AT&T C#+100% \u00FC"_qs));
     m_window->Combo1->setFocus(Qt::TabFocusReason);
     QTRY_VERIFY(m_window->Combo1->hasFocus());
     for (int step = 0; step < 5; ++step) // Web → Local
