@@ -12,7 +12,7 @@
 class ScriptedServer : public QObject {
     Q_OBJECT
 
-  public:
+public:
     using Answer = std::function<QByteArray(const QByteArray &requestHead)>;
     enum Ending { Close, Hold };
 
@@ -21,7 +21,7 @@ class ScriptedServer : public QObject {
     bool listen();
     QUrl url(const QString &path) const;
 
-  private:
+private:
     QTcpServer m_server;
     Answer m_answer;
     Ending m_ending;

@@ -12,7 +12,7 @@
 class TlsServer : public QTcpServer {
     Q_OBJECT
 
-  public:
+public:
     explicit TlsServer(QByteArray html, QObject *parent = nullptr);
 
     // False when no certificate could be made or the port could not be opened.
@@ -20,10 +20,10 @@ class TlsServer : public QTcpServer {
     QUrl url(const QString &path) const;
     int requestCount() const { return m_requests; }
 
-  protected:
+protected:
     void incomingConnection(qintptr descriptor) override;
 
-  private:
+private:
     QByteArray m_html;
     QSslCertificate m_certificate;
     QSslKey m_key;

@@ -21,7 +21,7 @@ void writeFile(const QByteArray &bytes)
 class WebViewSettingsTest : public QObject {
     Q_OBJECT
 
-  private slots:
+private slots:
     void cleanup() { QFile::remove(WebViewSettings::filePath()); }
     void eachKeyFallsBackOnItsOwn_data();
     void eachKeyFallsBackOnItsOwn();

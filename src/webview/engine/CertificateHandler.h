@@ -11,10 +11,10 @@ class QWebEngineView;
 class CertificateHandler : public QObject {
     Q_OBJECT
 
-  public:
+public:
     explicit CertificateHandler(QWebEngineView *view);
 
-  private:
+private:
     void handleCertificateError(const QWebEngineCertificateError &certificateError);
     void decide(QWebEngineCertificateError error);
 

@@ -11,13 +11,13 @@ class QWebEngineView;
 class CrashRecovery : public QObject {
     Q_OBJECT
 
-  public:
+public:
     explicit CrashRecovery(QWebEngineView *view);
 
     // Loads the crashed page again if its error page is showing; false when nothing crashed.
     bool reload();
 
-  private:
+private:
     void handleRenderProcessTerminated(QWebEnginePage::RenderProcessTerminationStatus status,
                                        int exitCode);
     void handleUrlChanged(const QUrl &url);

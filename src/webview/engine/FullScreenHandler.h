@@ -11,12 +11,12 @@ class QWebEngineView;
 class FullScreenHandler : public QObject {
     Q_OBJECT
 
-  public:
+public:
     explicit FullScreenHandler(QWebEngineView *view);
 
     bool isFullScreen() const { return !m_window.isNull(); }
 
-  private:
+private:
     void handleFullScreenRequested(QWebEngineFullScreenRequest request);
 
     QWebEngineView *m_view;

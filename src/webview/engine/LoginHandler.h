@@ -11,10 +11,10 @@ class QWebEngineView;
 class LoginHandler : public QObject {
     Q_OBJECT
 
-  public:
+public:
     explicit LoginHandler(QWebEngineView *view);
 
-  private:
+private:
     void handleAuthenticationRequired(const QUrl &requestUrl, QAuthenticator *authenticator);
     void handleProxyAuthenticationRequired(const QUrl &requestUrl, QAuthenticator *authenticator,
                                            const QString &proxyHost);

@@ -12,13 +12,13 @@ class QWebEngineView;
 class PermissionHandler : public QObject {
     Q_OBJECT
 
-  public:
+public:
     explicit PermissionHandler(QWebEngineView *view);
 
     // What the question says the site wants to do; empty for what is never granted.
     static QString description(QWebEnginePage::Feature feature);
 
-  private:
+private:
     void handleFeaturePermissionRequested(const QUrl &securityOrigin,
                                           QWebEnginePage::Feature feature);
     void decide(const QUrl &securityOrigin, QWebEnginePage::Feature feature);

@@ -7,7 +7,7 @@
 class CertificateErrorDialog : public QDialog {
     Q_OBJECT
 
-  public:
+public:
     CertificateErrorDialog(const QString &host, const QString &error, bool overridable,
                            QWidget *parent = nullptr);
 };

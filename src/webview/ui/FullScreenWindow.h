@@ -11,12 +11,12 @@ class QWebEngineView;
 class FullScreenWindow : public QWidget {
     Q_OBJECT
 
-  public:
+public:
     // Owned by the view's holder, so the view is never lost with this window.
     explicit FullScreenWindow(QWebEngineView *view);
     ~FullScreenWindow() override;
 
-  private:
+private:
     QWebEngineView *m_view;
     // The view's place in its own window; gone when that window is being deleted.
     QPointer<QBoxLayout> m_home;

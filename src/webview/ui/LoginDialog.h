@@ -8,13 +8,13 @@ class QLineEdit;
 class LoginDialog : public QDialog {
     Q_OBJECT
 
-  public:
+public:
     LoginDialog(const QString &site, const QString &realm, bool proxy, QWidget *parent = nullptr);
 
     QString user() const;
     QString password() const;
 
-  private:
+private:
     QLineEdit *m_user;
     QLineEdit *m_password;
 };

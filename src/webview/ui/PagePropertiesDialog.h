@@ -9,7 +9,7 @@ class QLabel;
 class PagePropertiesDialog : public QDialog {
     Q_OBJECT
 
-  public:
+public:
     PagePropertiesDialog(const QString &title, const QUrl &address, const QString &contentType,
                          QWidget *parent = nullptr);
 
@@ -18,6 +18,6 @@ class PagePropertiesDialog : public QDialog {
     // The MIME type with its common name, "HTML document (text/html)" say.
     static QString typeName(const QString &contentType);
 
-  private:
+private:
     QLabel *addRow(const char *name, const QString &caption, const QString &value);
 };
