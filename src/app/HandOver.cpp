@@ -1,5 +1,6 @@
 #include "app/HandOver.h"
 
+#include "app/FileLock.h"
 #include "app/Product.h"
 
 #include <QCryptographicHash>
@@ -14,9 +15,7 @@
 #include <QThread>
 #include <QTimer>
 #include <cerrno>
-#include <fcntl.h>
 #include <optional>
-#include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -105,26 +104,15 @@ HandOver::Outcome HandOver::ask(const QString &address)
 // while a start asks and, if nobody answers, until it listens.
 void HandOver::lock()
 {
-    m_lock = ::open(encoded(m_path + QStringLiteral(".lock")).constData(),
-                    O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (m_lock < 0)
-        return;
-    const QDeadlineTimer deadline(LockMs);
-    while (::flock(m_lock, LOCK_EX | LOCK_NB) != 0) {
-        // A start that holds it longer than any start takes is stopped: go on without.
-        if (errno != EWOULDBLOCK || deadline.hasExpired()) {
-            unlock();
-            return;
-        }
-        QThread::msleep(10);
-    }
+    // A start that holds it longer than any start takes is stopped: go on without.
+    m_lock.emplace(m_path + QStringLiteral(".lock"), LockMs, 10);
+    if (m_lock->state() != FileLock::State::Held)
+        unlock();
 }
 
 void HandOver::unlock()
 {
-    if (m_lock >= 0)
-        ::close(m_lock);
-    m_lock = -1;
+    m_lock.reset();
 }
 
 bool HandOver::askRunning(const QString &address, Outcome *outcome)

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "app/FileLock.h"
+
 #include <QObject>
 #include <QString>
+#include <optional>
 #include <sys/types.h>
 
 class QLocalServer;
@@ -62,7 +65,7 @@ private:
     QString m_workingFolder;
     QLocalServer *m_server = nullptr;
     QThread *m_thread = nullptr;
-    int m_lock = -1;
+    std::optional<FileLock> m_lock;
     dev_t m_device = 0;
     ino_t m_inode = 0;
 };

@@ -3,13 +3,9 @@
 #include "app/Product.h"
 
 #include <QCryptographicHash>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
-#include <QThread>
 #include <cerrno>
-#include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -64,41 +60,16 @@ QString ListFileLock::lockPath(const QString &fileName)
 }
 
 ListFileLock::ListFileLock(const QString &fileName, int limitMs)
+    : m_lock(lockPath(fileName), limitMs, RetryMs)
 {
-    const QString path = lockPath(fileName);
-    const int fd = path.isEmpty() ? -1
-                                  : ::open(QFile::encodeName(path).constData(),
-                                           O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd < 0) {
-        m_locked = true;
-        return;
-    }
-    // Tried again and again rather than waited for: a blocking flock cannot be given a limit.
-    const QDeadlineTimer deadline(limitMs);
-    for (;;) {
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
-            m_fd = fd;
-            m_locked = true;
-            return;
-        }
-        if ((errno != EWOULDBLOCK && errno != EINTR) || deadline.hasExpired())
-            break;
-        QThread::msleep(RetryMs);
-    }
-    ::close(fd);
 }
 
-ListFileLock::~ListFileLock()
+bool ListFileLock::isLocked() const
 {
-    release();
+    return m_lock.state() != FileLock::State::Busy;
 }
 
 void ListFileLock::release()
 {
-    m_locked = false;
-    if (m_fd < 0)
-        return;
-    // Closing the only descriptor of the lock file lets the lock go.
-    ::close(m_fd);
-    m_fd = -1;
+    m_lock.release();
 }

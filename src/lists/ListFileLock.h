@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/FileLock.h"
+
 #include <QString>
 
 // An advisory lock that every writer of one list file shares, across processes: an append or a
@@ -11,13 +13,9 @@ class ListFileLock {
 public:
     // Waits up to the limit for the lock; isLocked() tells whether the step may go on.
     explicit ListFileLock(const QString &fileName, int limitMs = DefaultLimitMs);
-    ~ListFileLock();
-    ListFileLock(const ListFileLock &) = delete;
-    ListFileLock &operator=(const ListFileLock &) = delete;
-
     // Also true where no lock can be kept at all (no folder for it): the lists then work as
     // they would without another writer, rather than not at all.
-    bool isLocked() const { return m_locked; }
+    bool isLocked() const;
     void release();
 
     // Where the lock of that list file lives.
@@ -26,6 +24,5 @@ public:
     static constexpr int DefaultLimitMs = 2000;
 
 private:
-    int m_fd = -1;
-    bool m_locked = false;
+    FileLock m_lock;
 };
