@@ -5,6 +5,7 @@
 #include "main_window/Form1.h"
 #include "main_window/StatusBar.h"
 #include "support/LoopbackServer.h"
+#include "support/PageScript.h"
 #include "support/TestMain.h"
 #include "support/TestPrompter.h"
 #include "support/WindowFixture.h"
@@ -41,30 +42,9 @@ QByteArray linkPage(const QByteArray &href)
 const QString IdnHost = u"b\u00fccher.test"_qs;
 // The page there, as the engine asks its proxy for it.
 const QString IdnPage = "http://xn--bcher-kva.test/caf%C3%A9?q=%E2%82%AC";
-// Runs the script in the page and waits for its answer.
-QVariant evaluate(Form1 *window, const QString &script)
+QWebEngineView *engineOf(Form1 *window)
 {
-    auto *engine = static_cast<EngineWebView *>(window->WebBrowser1)->engineView();
-    const auto value = std::make_shared<std::optional<QVariant>>();
-    engine->page()->runJavaScript(script, [value](const QVariant &v) { *value = v; });
-    if (!QTest::qWaitFor([&] { return value->has_value(); }, 10000))
-        return {};
-    return value->value_or(QVariant());
-}
-
-// Clicks the middle of the page once the page has laid out what lies there: a click the engine
-// cannot place yet is lost, more often on a busy machine.
-bool clickInPage(Form1 *window)
-{
-    auto *engine = static_cast<EngineWebView *>(window->WebBrowser1)->engineView();
-    QWidget *input = engine->focusProxy() ? engine->focusProxy() : engine;
-    const QPoint middle = input->rect().center();
-    const QString hit =
-        QString("!!document.elementFromPoint(%1, %2)").arg(middle.x()).arg(middle.y());
-    if (!QTest::qWaitFor([&] { return evaluate(window, hit).toBool(); }, 20000))
-        return false;
-    QTest::mouseClick(input, Qt::LeftButton, {}, middle);
-    return true;
+    return static_cast<EngineWebView *>(window->WebBrowser1)->engineView();
 }
 } // namespace
 
@@ -160,7 +140,7 @@ void BrowsingTest::aClickThatOpensAWindowGetsANewMainWindow()
     QTRY_COMPARE_WITH_TIMEOUT(opener->windowTitle(), QString("Zarvo Velmora 1.0 - Opener"), 20000);
 
     // One click: each click would open one more window.
-    QVERIFY(clickInPage(opener));
+    QVERIFY(PageScript::click(engineOf(opener)));
     QTRY_COMPARE_WITH_TIMEOUT(mainWindows().size(), 2, 20000);
 
     Form1 *popup = mainWindows().first() == opener ? mainWindows().last() : mainWindows().first();
@@ -183,7 +163,7 @@ void BrowsingTest::aScriptAloneOpensNoWindow()
     window->WebBrowser1->Navigate(m_server.url("/flood").toString());
     QTRY_COMPARE_WITH_TIMEOUT(window->windowTitle(), QString("Zarvo Velmora 1.0 - Flood"), 20000);
     // A round trip through the page: its window.open calls were handled before the answer.
-    QVERIFY(evaluate(window, "1").isValid());
+    QVERIFY(PageScript::evaluate(engineOf(window), "1").isValid());
     QCOMPARE(requests.size(), 0);
     QCOMPARE(mainWindows().size(), 1);
     QVERIFY(!m_server.requests().join(' ').contains("/flooded"));
@@ -263,12 +243,12 @@ void BrowsingTest::aLinkThatShowsNoPageLeavesThePageAsItWas()
     const QString address = window->Text1->currentText();
     QSignalSpy completed(window->WebBrowser1, &WebView::DocumentComplete);
 
-    QVERIFY(clickInPage(window));
+    QVERIFY(PageScript::click(engineOf(window)));
     QTRY_VERIFY_WITH_TIMEOUT(window->StatusBar1->panelText(1).startsWith(statusText), 20000);
     if (!request.isEmpty())
         QCOMPARE(m_server.requests().count(request), 1);
     // The engine's last word on the click has come: a round trip through the page.
-    QVERIFY(evaluate(window, "1").isValid());
+    QVERIFY(PageScript::evaluate(engineOf(window), "1").isValid());
     QCOMPARE(completed.size(), 0);
     QCOMPARE(WorkingFolder::read("History.DAT"), history);
     QCOMPARE(window->windowTitle(), QString("Zarvo Velmora 1.0 - Links"));
@@ -304,11 +284,11 @@ void BrowsingTest::aLinkForAnotherProgramGoesThereOnlyWhenClickedAndAllowed()
     window = windowOn("/to-mail", "localhost");
     QVERIFY(window);
     const QString site = "localhost:" + QString::number(m_server.url("/").port());
-    QVERIFY(clickInPage(window));
+    QVERIFY(PageScript::click(engineOf(window)));
     QTRY_COMPARE_WITH_TIMEOUT(m_mailOpened.size(), 1, 20000);
     QCOMPARE(m_mailOpened[0], QUrl("mailto:someone@example.invalid"));
     QCOMPARE(prompter.asked, QStringList{"otherProgram " + site + " mailto"});
-    QVERIFY(clickInPage(window));
+    QVERIFY(PageScript::click(engineOf(window)));
     QTRY_COMPARE_WITH_TIMEOUT(m_mailOpened.size(), 2, 20000);
     QCOMPARE(prompter.asked.size(), 1);
     m_mailOpened.clear();
@@ -362,24 +342,26 @@ void BrowsingTest::editingKeysStayInAPageField()
     const auto inField = [] {
         return QApplication::focusWidget()->inputMethodQuery(Qt::ImEnabled).toBool();
     };
-    evaluate(window, "document.getElementById('f').focus()");
+    PageScript::evaluate(engineOf(window), "document.getElementById('f').focus()");
     QTRY_VERIFY(inField());
 
     QTest::keySequence(QApplication::focusWidget(), QKeySequence("Ctrl+A"));
-    QTRY_COMPARE(evaluate(window, "var f = document.getElementById('f');"
-                                  "f.selectionStart + ',' + f.selectionEnd")
+    QTRY_COMPARE(PageScript::evaluate(engineOf(window), "var f = document.getElementById('f');"
+                                                        "f.selectionStart + ',' + f.selectionEnd")
                      .toString(),
                  QString("0,11"));
     QCOMPARE(shownWindows<Form2>().size(), 0);
     QTest::keySequence(QApplication::focusWidget(), QKeySequence("Ctrl+X"));
-    QTRY_COMPARE(evaluate(window, "document.getElementById('f').value").toString(), QString());
+    QTRY_COMPARE(
+        PageScript::evaluate(engineOf(window), "document.getElementById('f').value").toString(),
+        QString());
     QCOMPARE(shownWindows<Form2>().size(), 0);
     // Esc stops a load; with none under way, the page has it.
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
-    QTRY_COMPARE(evaluate(window, "escapes").toInt(), 1);
+    QTRY_COMPARE(PageScript::evaluate(engineOf(window), "escapes").toInt(), 1);
 
     // Out of the field, the key is the menu's again.
-    evaluate(window, "document.activeElement.blur()");
+    PageScript::evaluate(engineOf(window), "document.activeElement.blur()");
     QTRY_VERIFY(!inField());
     QTest::keySequence(QApplication::focusWidget(), QKeySequence("Ctrl+A"));
     QTRY_COMPARE(shownWindows<Form2>().size(), 1);

@@ -1,5 +1,6 @@
 #include "support/LoopbackServer.h"
 #include "support/ModalDialogs.h"
+#include "support/PageScript.h"
 #include "support/TestMain.h"
 #include "support/WindowFixture.h"
 #include "support/WorkingFolder.h"
@@ -37,11 +38,6 @@ template <typename T> T answer(const std::function<void(std::function<void(const
     if (!QTest::qWaitFor([&] { return value->has_value(); }, 10000))
         return T();
     return **value;
-}
-
-QVariant evaluate(QWebEngineView *view, const QString &script)
-{
-    return answer<QVariant>([&](auto done) { view->page()->runJavaScript(script, done); });
 }
 
 QMenu *shownPageMenu()
@@ -138,7 +134,7 @@ void PageCommandsTest::textSizeZoomsThePage()
     QVERIFY(loadPage());
     QWebEngineView *engine = m_view->engineView();
     // The page's width in CSS pixels shrinks as its text grows.
-    const auto width = [&] { return evaluate(engine, "window.innerWidth").toInt(); };
+    const auto width = [&] { return PageScript::evaluate(engine, "window.innerWidth").toInt(); };
     const int medium = width();
     QList<qreal> zoom;
     for (const int level : {0, 1, 2, 3, 4}) {
@@ -248,7 +244,9 @@ void PageCommandsTest::copyPutsTheSelectionOnTheClipboard()
     QVERIFY(loadPage());
     QApplication::clipboard()->setText("before");
     exec(WebView::OLECMDID_SELECTALL);
-    QTRY_COMPARE(evaluate(m_view->engineView(), "getSelection().toString()").toString().trimmed(),
+    QTRY_COMPARE(PageScript::evaluate(m_view->engineView(), "getSelection().toString()")
+                     .toString()
+                     .trimmed(),
                  QString("Hello clipboard"));
     exec(WebView::OLECMDID_COPY);
     QTRY_COMPARE(QApplication::clipboard()->text().trimmed(), QString("Hello clipboard"));
@@ -267,7 +265,8 @@ void PageCommandsTest::findInPage()
     };
 
     // The page's selection is what the bar looks for first, over the bottom of the page.
-    evaluate(engine, "getSelection().selectAllChildren(document.getElementById('sel'))");
+    PageScript::evaluate(engine,
+                         "getSelection().selectAllChildren(document.getElementById('sel'))");
     QTRY_COMPARE(engine->selectedText(), QString("banana"));
     exec(WebView::OLECMDID_FIND);
     QVERIFY(bar->isVisible());
@@ -301,7 +300,7 @@ void PageCommandsTest::findInPage()
     QVERIFY(!bar->isVisible());
     QCOMPARE(last(), QString());
     QCOMPARE(text->text(), QString("apple"));
-    evaluate(engine, "getSelection().removeAllRanges()");
+    PageScript::evaluate(engine, "getSelection().removeAllRanges()");
     exec(WebView::OLECMDID_FIND);
     QTRY_COMPARE(last(), QString("1 of 3 matches"));
     bar->findChild<QWidget *>("FindClose")->setFocus();
@@ -325,7 +324,7 @@ void PageCommandsTest::thePageMenuFitsAWindowWithoutTabs()
 
     // The page laid out, so a click lands on what it shows; the engine answers a click with
     // its menu later, slowly on a busy machine.
-    QCOMPARE(evaluate(engine, "document.elementFromPoint(20, 20).tagName").toString(),
+    QCOMPARE(PageScript::evaluate(engine, "document.elementFromPoint(20, 20).tagName").toString(),
              QString("A"));
 
     // On a link: a new window, no tab; the link to the favorites in its encoded form.
@@ -367,7 +366,8 @@ void PageCommandsTest::thePageMenuFitsAWindowWithoutTabs()
     QCOMPARE(QUrl(m_view->LocationURL()), m_server.url("/menu"));
 
     // On selected text: a web search for it; the page's source and its tools from anywhere.
-    evaluate(engine, "getSelection().selectAllChildren(document.getElementById('text'))");
+    PageScript::evaluate(engine,
+                         "getSelection().selectAllChildren(document.getElementById('text'))");
     QTRY_COMPARE(engine->selectedText(), QString("banana split"));
     QTRY_VERIFY(!shownPageMenu());
     QTest::mouseClick(input, Qt::RightButton, {}, QPoint(10, 205));
