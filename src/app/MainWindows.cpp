@@ -61,12 +61,23 @@ bool isOpen(const Form1 *window)
     return !(window->property(CloseSeen).toBool() && window->isHidden());
 }
 
-Form1 *startUpWindow()
+namespace {
+
+Form1 *oldestOpen()
 {
     for (const QPointer<Form1> &window : windows()) {
         if (isOpen(window))
             return window;
     }
+    return nullptr;
+}
+
+} // namespace
+
+Form1 *startUpWindow()
+{
+    if (Form1 *window = oldestOpen())
+        return window;
     Form1 *successor = Form1::newLoaded();
     successor->showMaximized();
     return successor;
@@ -75,6 +86,12 @@ Form1 *startUpWindow()
 WebView *startUpViewOrNew()
 {
     return startUpWindow()->WebBrowser1;
+}
+
+void listWriteFailed(const QString &fileName, const QString &reason)
+{
+    if (Form1 *window = oldestOpen())
+        window->listWriteFailed(fileName, reason);
 }
 
 QString startUpAddressOrNew()

@@ -16,6 +16,9 @@ Form1 *startUpWindow();
 // of its address box. Either may load and show a new main window first, as startUpWindow does.
 WebView *startUpViewOrNew();
 QString startUpAddressOrNew();
+// A list file the Favorites or History window wrote could not be written: the start-up window
+// says so (no window is opened for it).
+void listWriteFailed(const QString &fileName, const QString &reason);
 // Whether the window is still open: created and not closed (it may be closed but not yet
 // deleted, or never shown yet).
 bool isOpen(const Form1 *window);

@@ -66,14 +66,16 @@ void Form3::Command1_Click()
     List1->clear();
     // Also an empty address is added. A failed append leaves the file as it was, and the list
     // then shows what the file holds.
-    ListFile::AppendLine(Product::FavoritesFile, MainWindows::startUpAddressOrNew());
+    ListWindow::reported(
+        Product::FavoritesFile,
+        ListFile::AppendLine(Product::FavoritesFile, MainWindows::startUpAddressOrNew()));
     List1->setItems(ListFile::ReadLines(Product::FavoritesFile).entries);
 }
 
 void Form3::Command2_Click()
 {
     // A file that cannot be emptied keeps its entries, and so does the list.
-    if (ListFile::EmptyFile(Product::FavoritesFile))
+    if (ListWindow::reported(Product::FavoritesFile, ListFile::EmptyFile(Product::FavoritesFile)))
         List1->clear();
 }
 
@@ -86,7 +88,8 @@ void Form3::Command3_Click()
         return;
     // Only that one entry goes, found where it stands in the file now (the toolbar may have
     // appended meanwhile); every other entry stays.
-    if (!ListFile::RemoveEntry(Product::FavoritesFile, row, text))
+    if (!ListWindow::reported(Product::FavoritesFile,
+                              ListFile::RemoveEntry(Product::FavoritesFile, row, text)))
         return; // the row stays: the file still holds it
     List1->removeRow(row);
     if (List1->count() > 0)

@@ -58,6 +58,7 @@ void Form4::Command1_Click()
 {
     // One empty entry: the file holds exactly CR LF. A file that cannot be rewritten keeps its
     // entries, and so does the list.
-    if (ListFile::WriteLines(Product::HistoryFile, {QString()}))
+    if (ListWindow::reported(Product::HistoryFile,
+                             ListFile::WriteLines(Product::HistoryFile, {QString()})))
         List1->clear();
 }

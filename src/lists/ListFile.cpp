@@ -6,9 +6,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <cerrno>
 #include <cstring>
 #include <initializer_list>
 #include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -17,8 +20,49 @@ constexpr char LF = '\n';
 constexpr qint64 ReadChunk = 1 << 20;
 constexpr qint64 MaxReserve = qint64(1) << 30;
 
+using ListFile::Written;
+
 // Replaces the file's content with the parts, one after another, all or nothing.
-bool replace(const QString &fileName, std::initializer_list<QByteArrayView> parts);
+Written replace(const QString &fileName, std::initializer_list<QByteArrayView> parts);
+
+// A failed step, with the system's reason in the words the status bar shows.
+Written failed(int error)
+{
+    switch (error) {
+    case ENOSPC:
+    case EDQUOT:
+        return {false, QStringLiteral("disk full")};
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return {false, QStringLiteral("it is read-only")};
+    case EISDIR:
+        return {false, QStringLiteral("it is not a file")};
+    default:
+        return {false, error ? QString::fromLocal8Bit(std::strerror(error)).toLower()
+                             : QStringLiteral("unknown error")};
+    }
+}
+
+// Writes every byte, going on after a write the system cut short; errno tells why it failed.
+bool writeAll(int fd, QByteArrayView bytes)
+{
+    const char *data = bytes.data();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t written = ::write(fd, data, static_cast<size_t>(left));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0) {
+            if (written == 0)
+                errno = ENOSPC;
+            return false;
+        }
+        data += written;
+        left -= written;
+    }
+    return true;
+}
 
 // Where one entry stands in the bytes: its text, and the end of its terminator.
 struct Span {
@@ -156,15 +200,22 @@ bool endsInsideEntry(const QString &fileName)
 }
 
 // List files are regular files; a device or a directory in their place is never written to.
-bool mayWrite(const QString &fileName)
+Written mayWrite(const QString &fileName)
 {
     const QFileInfo target(fileName);
-    return !target.exists() || target.isFile();
+    if (!target.exists() || target.isFile())
+        return {};
+    return failed(EISDIR);
 }
 
 } // namespace
 
 namespace ListFile {
+
+Written notLocked()
+{
+    return {false, QStringLiteral("it is in use by another program")};
+}
 
 QStringList parse(QByteArrayView bytes)
 {
@@ -206,64 +257,81 @@ QString Index::entry(qsizetype i) const
     return Windows1252::decode(entryAt(bytes, starts.at(i)));
 }
 
-bool openForAppend(QFile &file)
+Written openForAppend(QFile &file)
 {
-    return mayWrite(file.fileName()) && file.open(QIODevice::WriteOnly | QIODevice::Append);
+    if (const Written allowed = mayWrite(file.fileName()); !allowed)
+        return allowed;
+    // Unbuffered: appendEntry writes to the descriptor itself, so it knows of every byte.
+    errno = 0;
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
+        return failed(errno);
+    return {};
 }
 
-bool appendEntry(QFile &file, const QString &text)
+Written appendEntry(QFile &file, const QString &text)
 {
     QByteArray bytes;
     if (endsInsideEntry(file.fileName()))
         bytes += "\r\n";
     bytes += format({text});
-    return file.write(bytes) == bytes.size() && file.flush();
+    const int fd = file.handle();
+    struct stat before {};
+    if (::fstat(fd, &before) != 0)
+        return failed(errno);
+    if (writeAll(fd, bytes))
+        return {};
+    // A line cut short (a disk with a few bytes left) would become an entry of its own with the
+    // next append: the file goes back to what it was.
+    const int error = errno;
+    while (::ftruncate(fd, before.st_size) != 0 && errno == EINTR) {
+    }
+    return failed(error);
 }
 
-bool AppendLine(const QString &fileName, const QString &text)
+Written AppendLine(const QString &fileName, const QString &text)
 {
     const ListFileLock lock(fileName);
     if (!lock.isLocked())
-        return false;
+        return notLocked();
     QFile file(fileName);
-    if (!openForAppend(file))
-        return false;
-    const bool written = appendEntry(file, text);
-    file.close();
-    return written && file.error() == QFileDevice::NoError;
+    if (const Written opened = openForAppend(file); !opened)
+        return opened;
+    return appendEntry(file, text);
 }
 
-bool WriteLines(const QString &fileName, const QStringList &entries)
+Written WriteLines(const QString &fileName, const QStringList &entries)
 {
     const ListFileLock lock(fileName);
-    return lock.isLocked() && replace(fileName, {format(entries)});
+    if (!lock.isLocked())
+        return notLocked();
+    return replace(fileName, {format(entries)});
 }
 
-bool RemoveEntry(const QString &fileName, qsizetype row, const QString &text)
+Written RemoveEntry(const QString &fileName, qsizetype row, const QString &text)
 {
     // One step under the lock, from the read to the replacement: an entry another process
     // appends meanwhile waits, and then goes to the new file.
     const ListFileLock lock(fileName);
     if (!lock.isLocked())
-        return false;
+        return notLocked();
     if (!QFileInfo::exists(fileName))
-        return true; // nothing left to remove, and nothing to create
+        return {}; // nothing left to remove, and nothing to create
     bool complete = true;
     const std::optional<QByteArray> read = readAll(fileName, complete);
     if (!read || !complete)
-        return false;
+        return {false, QStringLiteral("it cannot be read")};
     const QByteArray &bytes = *read;
     // Bytes in, bytes out: the other entries are not decoded and encoded again, so a long
     // list is rewritten in the time its bytes take to copy.
     const QList<Span> lines = spans(bytes);
     const qsizetype at = entryToRemove(bytes, lines, row, text);
     if (at < 0)
-        return true;
+        return {};
     const QByteArrayView all(bytes);
     return replace(fileName, {all.first(lines[at].start), all.sliced(lines[at].next)});
 }
 
-bool EmptyFile(const QString &fileName)
+Written EmptyFile(const QString &fileName)
 {
     return WriteLines(fileName, {});
 }
@@ -272,22 +340,37 @@ bool EmptyFile(const QString &fileName)
 
 namespace {
 
-bool replace(const QString &fileName, std::initializer_list<QByteArrayView> parts)
+Written replace(const QString &fileName, std::initializer_list<QByteArrayView> parts)
 {
     // Atomic: the new content goes to a temporary file beside the old one, which is replaced only
-    // once everything is written, so a crash or a full disk never leaves a half-written list.
-    if (!mayWrite(fileName))
-        return false;
+    // once every byte is written and on the disk, so a crash or a full disk never leaves a
+    // half-written list. Written to the descriptor itself: the save file's own buffer would
+    // report a failed write only at the commit, which renames all the same.
+    if (const Written allowed = mayWrite(fileName); !allowed)
+        return allowed;
     QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
+    errno = 0;
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return failed(errno);
+    const int fd = file.handle();
     for (const QByteArrayView part : parts) {
-        if (file.write(part.data(), part.size()) != part.size()) {
+        if (!writeAll(fd, part)) {
+            const int error = errno;
             file.cancelWriting();
-            return false;
+            return failed(error);
         }
     }
-    return file.commit();
+    // A disk that takes the bytes into its cache may still find no room for them: only what
+    // reached the disk replaces the old file.
+    if (::fsync(fd) != 0) {
+        const int error = errno;
+        file.cancelWriting();
+        return failed(error);
+    }
+    errno = 0;
+    if (!file.commit())
+        return failed(errno);
+    return {};
 }
 
 } // namespace

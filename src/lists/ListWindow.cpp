@@ -1,5 +1,6 @@
 #include "lists/ListWindow.h"
 
+#include "app/MainWindows.h"
 #include "app/Twips.h"
 #include "lists/ListBox.h"
 
@@ -41,6 +42,13 @@ QPushButton *addButton(QWidget *window, const char *name, const QString &caption
     button->setAutoDefault(false);
     Twips::place(button, left, 3960, 1215, 495);
     return button;
+}
+
+bool reported(const QString &fileName, const ListFile::Written &written)
+{
+    if (!written)
+        MainWindows::listWriteFailed(fileName, written.reason);
+    return written.ok;
 }
 
 } // namespace ListWindow

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "lists/ListFile.h"
+
 #include <QString>
 
 class ListBox;
@@ -17,5 +19,7 @@ void setUp(QWidget *window, const QString &caption, const QIcon &icon);
 ListBox *addList(QWidget *window);
 // A button of the row under the list, at the given left edge in twips.
 QPushButton *addButton(QWidget *window, const char *name, const QString &caption, double left);
+// Whether the list file was written; when not, the start-up window's status bar says why.
+bool reported(const QString &fileName, const ListFile::Written &written);
 
 } // namespace ListWindow

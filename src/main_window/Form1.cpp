@@ -22,9 +22,11 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSet>
 #include <QTimer>
 #include <QToolBar>
 #include <optional>
+#include <utility>
 
 namespace {
 
@@ -177,8 +179,10 @@ void Form1::Form_Load(const QString &startAddress)
         WebBrowser1->Navigate2(startAddress);
 
     // A failed stamp is skipped quietly; the favourites are still read.
-    ListFile::AppendLine(Product::HistoryFile,
-                         LoadStamp::text(QDateTime::currentDateTime(), QLocale::system()));
+    if (const ListFile::Written stamp = ListFile::AppendLine(
+            Product::HistoryFile, LoadStamp::text(QDateTime::currentDateTime(), QLocale::system()));
+        !stamp)
+        listWriteFailed(Product::HistoryFile, stamp.reason);
 
     // A missing or unreadable file leaves the list with what was read; no file is created.
     static_cast<EntryListModel *>(Text1->model())
@@ -222,7 +226,10 @@ void Form1::WebBrowser1_StatusTextChange(const QString &Text)
 {
     updateStopKey();
     m_statusPainting->hold(m_firstLoad);
-    StatusBar1->setPanelText(1, Text);
+    // A write failure stays through a link's passing text, until the next page's own texts.
+    if (WebBrowser1->Busy())
+        m_notice.clear();
+    StatusBar1->setPanelText(1, Text.isEmpty() && !m_notice.isEmpty() ? m_notice : Text);
 }
 
 void Form1::WebBrowser1_ProgressChange(int Progress, int ProgressMax)
@@ -259,16 +266,55 @@ void Form1::WebBrowser1_DocumentComplete()
     }
     // A history line that cannot be written is lost quietly: the page still shows and the
     // address box and caption still follow it.
-    ListFile::AppendLine(Product::HistoryFile, WebBrowser1->LocationURL());
+    if (const ListFile::Written line =
+            ListFile::AppendLine(Product::HistoryFile, WebBrowser1->LocationURL());
+        !line)
+        listWriteFailed(Product::HistoryFile, line.reason);
     Text1->setEditText(WebBrowser1->LocationURL());
     setWindowTitle(Product::Name + QStringLiteral(" - ") + WebBrowser1->LocationName());
+    if (!m_pendingNotice.isEmpty()) {
+        m_notice = std::exchange(m_pendingNotice, QString());
+        StatusBar1->setPanelText(1, m_notice);
+    }
+}
+
+namespace {
+
+QSet<QString> &toldListWriteFailures()
+{
+    static QSet<QString> files;
+    return files;
+}
+
+} // namespace
+
+void Form1::listWriteFailed(const QString &fileName, const QString &reason)
+{
+    // Once per file: a full disk would otherwise say the same on every page.
+    if (toldListWriteFailures().contains(fileName))
+        return;
+    toldListWriteFailures().insert(fileName);
+    const QString text = QStringLiteral("Could not write %1: %2").arg(fileName, reason);
+    // The load's own status texts would replace it at once.
+    if (m_firstLoad || WebBrowser1->Busy()) {
+        m_pendingNotice = text;
+        return;
+    }
+    m_notice = text;
+    StatusBar1->setPanelText(1, m_notice);
+}
+
+void Form1::forgetListWriteFailures()
+{
+    toldListWriteFailures().clear();
 }
 
 void Form1::WebBrowser1_AddFavoriteRequested(const QString &URL)
 {
     // As Add stores it, but the user already sees what was chosen: no message. A failure ends
-    // it quietly.
-    ListFile::AppendLine(Product::FavoritesFile, URL);
+    // it quietly, but for the status bar's notice.
+    if (const ListFile::Written added = ListFile::AppendLine(Product::FavoritesFile, URL); !added)
+        listWriteFailed(Product::FavoritesFile, added.reason);
 }
 
 void Form1::WebBrowser1_SearchRequested(const QString &Text)

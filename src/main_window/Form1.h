@@ -52,6 +52,11 @@ public:
     void WebBrowser1_AddFavoriteRequested(const QString &URL);
     void WebBrowser1_SearchRequested(const QString &Text);
     void WebBrowser1_ViewSourceRequested();
+    // A list file could not be written: said once per file and run in panel 1, once this
+    // window's page has completed, and kept there until its next page starts.
+    void listWriteFailed(const QString &fileName, const QString &reason);
+    // Tests start each case as a new run would.
+    static void forgetListWriteFailures();
     // Dispatches on the clicked button's key, exactly and case-sensitively.
     void Toolbar1_ButtonClick(QAction *Button);
 
@@ -134,4 +139,7 @@ private:
     bool m_selectAddressOnRelease = false;
     // Until the window's first page completes.
     bool m_firstLoad = true;
+    // Why list entries stop appearing: waiting for the page to complete, then shown.
+    QString m_pendingNotice;
+    QString m_notice;
 };

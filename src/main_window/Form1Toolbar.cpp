@@ -94,17 +94,23 @@ void Form1::addToFavorites()
     // nothing is written to it. The list's lock is let go before the confirmation: another
     // writer need not wait for the user.
     auto lock = std::make_optional<ListFileLock>(Product::FavoritesFile);
-    if (!lock->isLocked())
+    if (!lock->isLocked()) {
+        listWriteFailed(Product::FavoritesFile, ListFile::notLocked().reason);
         return;
+    }
     QFile file(Product::FavoritesFile);
-    if (!ListFile::openForAppend(file))
+    if (const ListFile::Written opened = ListFile::openForAppend(file); !opened) {
+        listWriteFailed(Product::FavoritesFile, opened.reason);
         return;
+    }
     const QString address = Text1->currentText();
     if (!address.isEmpty()) {
-        const bool written = ListFile::appendEntry(file, address);
+        const ListFile::Written written = ListFile::appendEntry(file, address);
         lock.reset();
-        if (!written)
+        if (!written) {
+            listWriteFailed(Product::FavoritesFile, written.reason);
             return;
+        }
         QMessageBox::information(this, Product::Name,
                                  QStringLiteral("URL added to favorites successfully."));
     }

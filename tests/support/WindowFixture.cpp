@@ -31,6 +31,7 @@ void WindowFixture::stop()
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     m_fakes.reset();
     m_folder.reset();
+    Form1::forgetListWriteFailures();
 }
 
 bool completes(WebView *view, const std::function<void()> &action, int timeout)

@@ -9,6 +9,9 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QTest>
+#include <csignal>
+#include <functional>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 class ListFileTest : public QObject {
@@ -29,6 +32,8 @@ private slots:
     void writeLinesAndEmptyFileReplaceTheContent();
     void writesToADirectoryFailAndLeaveItAlone();
     void writesToAFullDeviceFailWithoutReplacingIt();
+    void aWriteTheDiskCannotHoldWholeLeavesTheFileAsItWas_data();
+    void aWriteTheDiskCannotHoldWholeLeavesTheFileAsItWas();
     void writeLinesKeepsASymlinkAndWritesItsTarget();
     void aWriterThatCannotHaveTheLockWithinTwoSecondsChangesNothing();
     void twoProcessesAppendingAndClearingLoseNoEntry();
@@ -177,6 +182,54 @@ void ListFileTest::writesToAFullDeviceFailWithoutReplacingIt()
     struct stat status {};
     QCOMPARE(::stat("/dev/full", &status), 0);
     QVERIFY(S_ISCHR(status.st_mode));
+}
+
+void ListFileTest::aWriteTheDiskCannotHoldWholeLeavesTheFileAsItWas_data()
+{
+    using Write = std::function<ListFile::Written()>;
+    QTest::addColumn<Write>("write");
+    QTest::addColumn<qint64>("limit");
+    // A disk with a few bytes left: each write gets part of its bytes onto it, then no more.
+    QTest::newRow("append a line")
+        << Write([] { return ListFile::AppendLine("F.DAT", "http://127.0.0.1/"); }) << qint64(3610);
+    QTest::newRow("rewrite") << Write([] {
+        return ListFile::WriteLines("F.DAT", QStringList(100, "http://127.0.0.1/"));
+    }) << qint64(1000);
+    QTest::newRow("clear selected")
+        << Write([] { return ListFile::RemoveEntry("F.DAT", 0, "http://e/100"); }) << qint64(1000);
+}
+
+void ListFileTest::aWriteTheDiskCannotHoldWholeLeavesTheFileAsItWas()
+{
+    using Write = std::function<ListFile::Written()>;
+    QFETCH(Write, write);
+    QFETCH(qint64, limit);
+    WorkingFolder folder;
+    QByteArray before;
+    for (int i = 100; i < 400; ++i)
+        before += "http://e/" + QByteArray::number(i) + "\r\n";
+    QCOMPARE(before.size(), 3600);
+    WorkingFolder::write("F.DAT", before);
+
+    // The limit on the size of the files this process writes stands in for the full disk: past
+    // it, a write is cut short and the next one fails.
+    rlimit old{};
+    QCOMPARE(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limited = old;
+    limited.rlim_cur = rlim_t(limit);
+    QCOMPARE(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+    const ListFile::Written written = write();
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, handler);
+
+    QVERIFY(!written);
+    QVERIFY(!written.reason.isEmpty());
+    QCOMPARE(WorkingFolder::read("F.DAT"), before);
+    QCOMPARE(QDir().entryList(QDir::Files | QDir::Hidden), QStringList{"F.DAT"});
+    // The next write that fits goes on after the last whole line.
+    QVERIFY(ListFile::AppendLine("F.DAT", "next"));
+    QCOMPARE(WorkingFolder::read("F.DAT"), before + "next\r\n");
 }
 
 void ListFileTest::writeLinesKeepsASymlinkAndWritesItsTarget()

@@ -105,6 +105,7 @@ private slots:
     void aFileThatCannotBeWrittenLosesNothing();
     void largeAndOddFilesAreHandled_data();
     void largeAndOddFilesAreHandled();
+    void aFailedListWriteIsToldOnceOnceThePageHasCompleted();
 
 private:
     WindowFixture m_fixture;
@@ -244,6 +245,42 @@ void FaultsTest::largeAndOddFilesAreHandled()
     values.javaScript = false;
     QVERIFY(WebViewSettings::save(values));
     QVERIFY(WebViewSettings::load() == values);
+}
+
+void FaultsTest::aFailedListWriteIsToldOnceOnceThePageHasCompleted()
+{
+    QVERIFY(QDir().mkdir("History.DAT"));
+    QVERIFY(QDir().mkdir("Favorites.DAT"));
+    const QString history = "Could not write History.DAT: it is not a file";
+    Form1 *window = m_fixture.showLoaded(); // its load stamp could not be written
+    FakeWebView *view = FakeWebView::of(window);
+    // Not before the page has come: the load's own texts would replace it at once.
+    view->busy = true;
+    emit view->StatusTextChange("Opening page http://home/...");
+    QCOMPARE(window->StatusBar1->panelText(1), QString("Opening page http://home/..."));
+    view->busy = false;
+    emit view->StatusTextChange("Done");
+    view->raiseDocumentComplete();
+    QCOMPARE(window->StatusBar1->panelText(1), history);
+    // A link passing under the pointer does not take it away; the next page does.
+    emit view->StatusTextChange("http://link/");
+    QCOMPARE(window->StatusBar1->panelText(1), QString("http://link/"));
+    emit view->StatusTextChange("");
+    QCOMPARE(window->StatusBar1->panelText(1), history);
+    view->busy = true;
+    emit view->StatusTextChange("");
+    QCOMPARE(window->StatusBar1->panelText(1), QString());
+    // Said once a run: the next page's line that fails again says nothing.
+    view->busy = false;
+    emit view->StatusTextChange("Done");
+    view->raiseDocumentComplete();
+    QCOMPARE(window->StatusBar1->panelText(1), QString("Done"));
+
+    // The Favorites window's writes are told in the start-up window, at once: its page is shown.
+    Form1 *other = m_fixture.showLoaded();
+    Form3::showShared(other)->Command2_Click();
+    QCOMPARE(window->StatusBar1->panelText(1),
+             QString("Could not write Favorites.DAT: it is not a file"));
 }
 
 ZV_TEST_MAIN(FaultsTest)
