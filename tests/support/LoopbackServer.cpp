@@ -36,7 +36,11 @@ void LoopbackServer::answer(QTcpSocket *socket)
     m_requests.append(path);
     emit requested(path);
 
-    const Reply reply = m_replies.value(path, Reply{"text/plain", "not found", 404, {}});
+    // A reply for the method and path ("POST /form") before one for the path alone.
+    const QString method = QString::fromLatin1(requestLine.value(0));
+    const Reply reply =
+        m_replies.value(method + QLatin1Char(' ') + path,
+                        m_replies.value(path, Reply{"text/plain", "not found", 404, {}}));
     QByteArray response = "HTTP/1.0 " + QByteArray::number(reply.status) + " X\r\n";
     response += "Content-Type: " + reply.contentType + "\r\n";
     response += "Content-Length: " + QByteArray::number(reply.body.size()) + "\r\n";

@@ -21,6 +21,7 @@ public:
     explicit LoopbackServer(QObject *parent = nullptr);
 
     bool listen();
+    // The path alone, or a method and the path ("POST /form") for that method's requests only.
     void serve(const QString &path, const Reply &reply) { m_replies.insert(path, reply); }
     void serveHtml(const QString &path, const QByteArray &html)
     {

@@ -28,6 +28,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWebEngineDownloadRequest>
+#include <QWebEngineHistory>
 #include <QWebEngineLoadingInfo>
 #include <QWebEngineNewWindowRequest>
 #include <QWebEnginePage>
@@ -410,6 +411,7 @@ void EngineWebView::handleLoadStarted()
     m_showsLink = false;
     m_stopped = false;
     m_downloading = false;
+    m_entryAtStart = shownEntry();
     emit StatusTextChange(tr("Opening page %1...").arg(m_view->url().toDisplayString()));
 }
 
@@ -428,7 +430,8 @@ void EngineWebView::handleLoadingChanged(const QWebEngineLoadingInfo &loading)
     // shown (it became a download, went to another program, or the server answered 204 No
     // Content) leaves that page as it was: no document completed. A page that took its place and
     // then stopped loading (the user's Stop, or its own script's) is a document as it stands.
-    const bool tookThePlace = loading.url() == m_view->url();
+    // At the shown page's own address only the history tells whether a document came.
+    const bool tookThePlace = loading.url() == m_view->url() && shownEntry() != m_entryAtStart;
     if (loading.status() == QWebEngineLoadingInfo::LoadStoppedStatus && !stoppedByUser &&
         !tookThePlace) {
         // A download tells its own progress in the status bar, a clicked link for another
@@ -447,6 +450,12 @@ void EngineWebView::handleLoadingChanged(const QWebEngineLoadingInfo &loading)
     emit StatusTextChange(ok ? tr("Done")
                              : tr("Could not open %1").arg(m_view->url().toDisplayString()));
     emit DocumentComplete(m_view, LocationURL());
+}
+
+EngineWebView::ShownEntry EngineWebView::shownEntry() const
+{
+    const QWebEngineHistory *history = m_view->history();
+    return {history->count(), history->currentItemIndex(), history->currentItem().lastVisited()};
 }
 
 void EngineWebView::handleNewWindowRequested(QWebEngineNewWindowRequest &request)

@@ -2,6 +2,7 @@
 
 #include "webview/WebView.h"
 
+#include <QDateTime>
 #include <functional>
 #include <vector>
 
@@ -70,6 +71,16 @@ private:
     void handleLoadProgress(int progress);
     void handleLoadingChanged(const QWebEngineLoadingInfo &loading);
     void handleNewWindowRequested(QWebEngineNewWindowRequest &request);
+    // The history's current entry as a load starts. A navigation that put a document of its own
+    // in place of the shown one changes it, even at the same address (a form posting to its own
+    // address, a Refresh): a new entry, or the time the entry was last visited.
+    struct ShownEntry {
+        int count = 0;
+        int index = 0;
+        QDateTime visited;
+        bool operator==(const ShownEntry &) const = default;
+    };
+    ShownEntry shownEntry() const;
 
     QWebEngineView *m_view = nullptr;
     PagePrinter *m_printer = nullptr;
@@ -84,4 +95,5 @@ private:
     // What became of the load under way: the user stopped it, or it turned into a download.
     bool m_stopped = false;
     bool m_downloading = false;
+    ShownEntry m_entryAtStart;
 };
