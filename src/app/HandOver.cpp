@@ -195,8 +195,8 @@ bool HandOver::listen()
     m_inode = status.st_ino;
 
     // Answered on a thread of its own, so that a start is answered at once even while this
-    // browser's windows are busy (its own start-up, a long page): only a browser that is gone
-    // or stopped is ever taken for dead.
+    // browser's windows are busy (its own start-up, a long page): a start waits for an answer
+    // only while a browser is stopped or hangs.
     connect(server, &QLocalServer::newConnection, server, [this, server] {
         while (QLocalSocket *socket = server->nextPendingConnection())
             serve(socket);
@@ -277,8 +277,8 @@ void HandOver::stop()
     QMetaObject::invokeMethod(
         m_server,
         [this] {
-            // A browser taken for dead while it hung finds another browser's socket at the name:
-            // that one stays. Closing this server would remove it, so it is left as it is.
+            // Should another socket have taken the name meanwhile, that one stays. Closing this
+            // server would remove it, so it is left as it is.
             struct stat status {};
             if (::lstat(encoded(m_path).constData(), &status) == 0 && status.st_dev == m_device &&
                 status.st_ino == m_inode)
