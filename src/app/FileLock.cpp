@@ -10,10 +10,14 @@
 
 FileLock::FileLock(const QString &path, int limitMs, int retryMs)
 {
-    // Never through a link: a lock file planted as a link would lock something else.
-    const int fd = path.isEmpty() ? -1
-                                  : ::open(QFile::encodeName(path).constData(),
-                                           O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    // Never through a link: a lock file planted as a link would lock something else. One that
+    // exists on a read-only file system still locks, read-only.
+    const QByteArray name = QFile::encodeName(path);
+    int fd = path.isEmpty()
+                 ? -1
+                 : ::open(name.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0 && (errno == EROFS || errno == EACCES))
+        fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0)
         return;
     const QDeadlineTimer deadline(limitMs);

@@ -1,6 +1,7 @@
 #include "app/HandOver.h"
 
 #include "app/FileLock.h"
+#include "app/PrivateFolder.h"
 #include "app/Product.h"
 
 #include <QCryptographicHash>
@@ -11,7 +12,6 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QScopeGuard>
-#include <QStandardPaths>
 #include <QThread>
 #include <QTimer>
 #include <cerrno>
@@ -23,14 +23,18 @@
 namespace {
 
 // A request: this line, the start's working folder and its address, each ended by a NUL (which
-// neither a path nor an argument can hold). The answer is one byte.
+// neither a path nor an argument can hold). The answer is one byte. After "opened" the start says
+// with one byte that it takes it, and only then does the browser open the window: a start that
+// gave up waiting (the browser was stopped or hung) never has its request carried out later.
 const QByteArray Greeting = QByteArrayLiteral("zarvo-velmora hand-over 1");
 constexpr char Opened = 'O';
 constexpr char Elsewhere = 'E';
+constexpr char Taken = 'T';
 constexpr int RequestFields = 3;
 constexpr qint64 MaxRequestBytes = 64 * 1024;
-// A browser that has not answered by then is taken for dead: its socket is replaced.
+// A browser that has not answered by then is asked again, as long as the start waits for it.
 constexpr int AnswerMs = 1000;
+constexpr int AskAgainMs = 100;
 // A start that connects and sends nothing is let go.
 constexpr int RequestMs = 2000;
 // Starts at the same moment wait for each other this long at most.
@@ -48,14 +52,6 @@ std::optional<uid_t> peerUser(qintptr descriptor)
     if (::getsockopt(int(descriptor), SOL_SOCKET, SO_PEERCRED, &credentials, &size) != 0)
         return std::nullopt;
     return credentials.uid;
-}
-
-// A folder only this user can enter.
-bool isPrivate(const QString &folder)
-{
-    struct stat status {};
-    return ::lstat(encoded(folder).constData(), &status) == 0 && S_ISDIR(status.st_mode) &&
-           status.st_uid == ::geteuid() && (status.st_mode & 077) == 0;
 }
 
 } // namespace
@@ -87,17 +83,43 @@ QString HandOver::socketPath(const QString &runtimeFolder, const QString &dataFo
 
 HandOver::Outcome HandOver::ask(const QString &address)
 {
-    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (runtime.isEmpty() || !isPrivate(runtime))
-        return Outcome::Alone;
-    m_path = socketPath(runtime, m_dataFolder);
     m_workingFolder = QFileInfo(QDir::currentPath()).canonicalFilePath();
+    const QString folder = PrivateFolder::base();
+    if (!folder.isEmpty()) {
+        m_path = socketPath(folder, m_dataFolder);
+        lock();
+    }
 
-    lock();
-    Outcome outcome = Outcome::Unanswered;
-    if (askRunning(address, &outcome))
-        unlock();
-    return outcome;
+    // The profile's lock, not an answer, tells whether a browser runs: one that is stopped or
+    // hangs is asked again for a while, and never gets a second browser beside it.
+    const QDeadlineTimer patience(PatienceMs);
+    for (;;) {
+        Outcome outcome = Outcome::Unanswered;
+        if (!m_path.isEmpty() &&
+            askRunning(address, &outcome, int(qMin<qint64>(AnswerMs, patience.remainingTime())))) {
+            unlock();
+            return outcome;
+        }
+        if (takeProfile())
+            return m_path.isEmpty() ? Outcome::Alone : Outcome::Unanswered;
+        if (patience.hasExpired()) {
+            unlock();
+            return Outcome::Unresponsive;
+        }
+        QThread::msleep(AskAgainMs);
+    }
+}
+
+bool HandOver::takeProfile()
+{
+    QDir().mkpath(m_dataFolder);
+    m_profile.emplace(QDir(m_dataFolder).filePath(QStringLiteral("browser.lock")), 0, 0);
+    // A profile folder that cannot even hold the lock file cannot hold site data either: its
+    // browser is this start.
+    if (m_profile->state() != FileLock::State::Busy)
+        return true;
+    m_profile.reset();
+    return false;
 }
 
 // Starts at the same moment take turns: one becomes the browser, the others then find it. Held
@@ -115,7 +137,7 @@ void HandOver::unlock()
     m_lock.reset();
 }
 
-bool HandOver::askRunning(const QString &address, Outcome *outcome)
+bool HandOver::askRunning(const QString &address, Outcome *outcome, int limitMs)
 {
     // Another user's socket is never used, nor anything that is not a socket.
     struct stat status {};
@@ -123,7 +145,7 @@ bool HandOver::askRunning(const QString &address, Outcome *outcome)
         status.st_uid != ::geteuid())
         return false;
 
-    const QDeadlineTimer deadline(AnswerMs);
+    const QDeadlineTimer deadline(limitMs);
     QLocalSocket socket;
     socket.connectToServer(m_path);
     if (!socket.waitForConnected(int(deadline.remainingTime())) ||
@@ -139,12 +161,15 @@ bool HandOver::askRunning(const QString &address, Outcome *outcome)
     char answer = 0;
     if (!socket.getChar(&answer))
         return false;
-    if (answer == Opened)
-        *outcome = Outcome::HandedOver;
-    else if (answer == Elsewhere)
+    if (answer == Elsewhere) {
         *outcome = Outcome::Elsewhere;
-    else
+        return true;
+    }
+    // Handed over once the browser can read that this start takes the answer; a browser that
+    // ended meanwhile cannot, and this start goes on asking.
+    if (answer != Opened || !socket.putChar(Taken) || !socket.flush() || socket.bytesToWrite() > 0)
         return false;
+    *outcome = Outcome::HandedOver;
     return true;
 }
 
@@ -153,8 +178,9 @@ bool HandOver::listen()
     const auto unlocked = qScopeGuard([this] { unlock(); });
     if (m_path.isEmpty() || m_thread)
         return false;
-    // Whatever is left at the name is the socket of a browser that ended without closing it, of
-    // one that hangs, or of another user: it is replaced.
+    // Whatever is left at the name is the socket of a browser that ended without closing it, or
+    // of another user: it is replaced. (A browser that hangs still holds the profile, so this
+    // start would not be listening.)
     if (::unlink(encoded(m_path).constData()) != 0 && errno != ENOENT)
         return false;
     auto *server = new QLocalServer;
@@ -169,8 +195,8 @@ bool HandOver::listen()
     m_inode = status.st_ino;
 
     // Answered on a thread of its own, so that a start is answered at once even while this
-    // browser's windows are busy (its own start-up, a long page): only a browser that is gone
-    // or stopped is ever taken for dead.
+    // browser's windows are busy (its own start-up, a long page): a start waits for an answer
+    // only while a browser is stopped or hangs.
     connect(server, &QLocalServer::newConnection, server, [this, server] {
         while (QLocalSocket *socket = server->nextPendingConnection())
             serve(socket);
@@ -190,7 +216,12 @@ void HandOver::serve(QLocalSocket *socket)
         socket->deleteLater();
         return;
     }
-    QTimer::singleShot(RequestMs, socket, [socket] { socket->abort(); });
+    // A start that sends nothing, or never says it takes the answer, is let go; what it sent
+    // before is read first (this browser may have been stopped meanwhile).
+    QTimer::singleShot(RequestMs, socket, [socket] {
+        socket->waitForReadyRead(0);
+        socket->abort();
+    });
     connect(socket, &QLocalSocket::readyRead, socket, [this, socket] { answer(socket); });
     answer(socket);
 }
@@ -214,13 +245,29 @@ void HandOver::answer(QLocalSocket *socket)
     // cannot be this browser's window.
     const QString folder = QFileInfo(QFile::decodeName(fields.value(1))).canonicalFilePath();
     const bool here = !folder.isEmpty() && folder == m_workingFolder;
-    socket->putChar(here ? Opened : Elsewhere);
+    if (!here) {
+        socket->putChar(Elsewhere);
+        socket->disconnectFromServer();
+        return;
+    }
+    const QString address = QString::fromUtf8(fields.value(2));
+    disconnect(socket, &QLocalSocket::readyRead, socket, nullptr);
+    connect(socket, &QLocalSocket::readyRead, socket,
+            [this, socket, address] { confirm(socket, address); });
+    socket->putChar(Opened);
+    socket->flush();
+}
+
+// Opens the window only for a start that is still there to take the answer.
+void HandOver::confirm(QLocalSocket *socket, const QString &address)
+{
+    char taken = 0;
+    if (!socket->getChar(&taken))
+        return;
     socket->disconnectFromServer();
-    if (here) {
-        const QString address = QString::fromUtf8(fields.value(2));
+    if (taken == Taken)
         QMetaObject::invokeMethod(
             this, [this, address] { emit windowRequested(address); }, Qt::QueuedConnection);
-    }
 }
 
 void HandOver::stop()
@@ -230,8 +277,8 @@ void HandOver::stop()
     QMetaObject::invokeMethod(
         m_server,
         [this] {
-            // A browser taken for dead while it hung finds another browser's socket at the name:
-            // that one stays. Closing this server would remove it, so it is left as it is.
+            // Should another socket have taken the name meanwhile, that one stays. Closing this
+            // server would remove it, so it is left as it is.
             struct stat status {};
             if (::lstat(encoded(m_path).constData(), &status) == 0 && status.st_dev == m_device &&
                 status.st_ino == m_inode)

@@ -57,7 +57,9 @@ int main(int argc, char *argv[])
     const HandOver::Outcome outcome = handOver.ask(commandLine.address());
     if (outcome == HandOver::Outcome::HandedOver)
         return 0;
-    if (outcome == HandOver::Outcome::Elsewhere)
+    const bool offTheRecord =
+        outcome == HandOver::Outcome::Elsewhere || outcome == HandOver::Outcome::Unresponsive;
+    if (offTheRecord)
         BrowserProfile::keepNothing();
 
     // How the page is drawn, and with it whether OpenGL is set up at all: before the application.
@@ -78,7 +80,7 @@ int main(int argc, char *argv[])
 
     Form1 *startUp = Form1::newLoaded(commandLine.address());
     startUp->showMaximized();
-    if (outcome == HandOver::Outcome::Elsewhere)
+    if (offTheRecord)
         sayDataNotKept(startUp);
 
     const int status = QApplication::exec();

@@ -1,40 +1,29 @@
 #include "lists/ListFileLock.h"
 
+#include "app/PrivateFolder.h"
 #include "app/Product.h"
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
-#include <cerrno>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
 constexpr int RetryMs = 1;
 
-// A folder only this user can reach, so no one else can hold (or pre-create) our locks: the
-// runtime folder the session provides, or one of our own under the temporary folder.
+// A folder only this user can reach, so no one else can hold (or pre-create) our locks: one of
+// ours in the runtime folder the session provides, else one in the program's private cache
+// folder. Where neither can be had, there is no lock, and writers do not go on without one.
 QString lockFolder()
 {
-    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
-    QString base;
-    struct stat info {};
-    if (!runtime.isEmpty() && ::lstat(runtime.constData(), &info) == 0 && S_ISDIR(info.st_mode) &&
-        info.st_uid == ::getuid())
-        base = QString::fromLocal8Bit(runtime);
-    else
-        base = QDir::tempPath();
-    const QString folder =
-        base + QStringLiteral("/%1-locks-%2").arg(Product::ExecutableName).arg(::getuid());
-    const QByteArray native = QFile::encodeName(folder);
-    if (::mkdir(native.constData(), 0700) != 0 && errno != EEXIST)
+    const QString base = PrivateFolder::base();
+    if (base.isEmpty())
         return {};
-    // Someone else's folder, or a link planted in its place, is never used.
-    if (::lstat(native.constData(), &info) != 0 || !S_ISDIR(info.st_mode) ||
-        info.st_uid != ::getuid() || (info.st_mode & 0077) != 0)
-        return {};
-    return folder;
+    return PrivateFolder::made(
+        PrivateFolder::isRuntime(base)
+            ? base + QStringLiteral("/%1-locks-%2").arg(Product::ExecutableName).arg(::getuid())
+            : base + QStringLiteral("/locks"));
 }
 
 // The list file's absolute path with its folder resolved, so every way of naming one file
@@ -66,7 +55,7 @@ ListFileLock::ListFileLock(const QString &fileName, int limitMs)
 
 bool ListFileLock::isLocked() const
 {
-    return m_lock.state() != FileLock::State::Busy;
+    return m_lock.state() == FileLock::State::Held;
 }
 
 void ListFileLock::release()

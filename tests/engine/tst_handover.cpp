@@ -4,21 +4,28 @@
 #include "webview/engine/BrowserProfile.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QProcess>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+#include <csignal>
 #include <memory>
+#include <pwd.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 namespace {
 
 constexpr int LoadMs = 60000;
+// How long a start waits for a browser that holds the profile but does not answer.
+constexpr int PatienceMs = 5000;
 
 // A page stores a value; another reports what it finds, by the address it asks for next.
 const QByteArray StoringPage =
@@ -26,6 +33,10 @@ const QByteArray StoringPage =
     "</script>";
 const QByteArray ReadingPage = "<!DOCTYPE html><title>Reading</title><script>"
                                "fetch('/seen/' + localStorage.getItem('kept'));</script>";
+// The same, reporting under the name of its own page ("/seen-second/..." from /second.html).
+const QByteArray NamedReadingPage =
+    "<!DOCTYPE html><title>Reading</title><script>fetch('/seen-' + "
+    "location.pathname.slice(1, -5) + '/' + localStorage.getItem('kept'));</script>";
 const QByteArray OverwritingPage = "<!DOCTYPE html><title>Overwriting</title><script>"
                                    "fetch('/seen-elsewhere/' + localStorage.getItem('kept'));"
                                    "localStorage.setItem('kept', 'elsewhere');</script>";
@@ -104,9 +115,13 @@ private slots:
     void twoStartsAtOnceMakeOneBrowser();
     void aSocketNoBrowserAnswersOnIsReplaced_data();
     void aSocketNoBrowserAnswersOnIsReplaced();
+    void runtimeFoldersAnotherUserPlantedStillHandOver_data();
+    void runtimeFoldersAnotherUserPlantedStillHandOver();
+    void aStoppedBrowserGetsNoTwinAndRepeatsNothing();
 
 private:
     QString folder(const QString &name);
+    QString plantedFolder(const QString &path);
     QString socketPath() const;
 
     LoopbackServer m_server;
@@ -122,6 +137,8 @@ void HandOverTest::initTestCase()
     m_server.serveHtml(QStringLiteral("/store.html"), StoringPage);
     m_server.serveHtml(QStringLiteral("/read.html"), ReadingPage);
     m_server.serveHtml(QStringLiteral("/overwrite.html"), OverwritingPage);
+    m_server.serveHtml(QStringLiteral("/second.html"), NamedReadingPage);
+    m_server.serveHtml(QStringLiteral("/third.html"), NamedReadingPage);
 }
 
 // Each case on a fresh profile, home page on the server, a private runtime folder.
@@ -154,6 +171,16 @@ QString HandOverTest::folder(const QString &name)
 {
     const QString path = QDir(m_home->path()).filePath(name);
     return QDir().mkpath(path) ? path : QString();
+}
+
+// A folder another local user made, open to everyone.
+QString HandOverTest::plantedFolder(const QString &path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    return QDir().mkpath(path) && ::chmod(name.constData(), 0777) == 0 &&
+                   ::chown(name.constData(), 65534, 65534) == 0
+               ? path
+               : QString();
 }
 
 QString HandOverTest::socketPath() const
@@ -288,6 +315,83 @@ void HandOverTest::aSocketNoBrowserAnswersOnIsReplaced()
     Start second(m_environment, here, {});
     QVERIFY2(second.endedWell(), qPrintable(second.output()));
     QTRY_COMPARE_WITH_TIMEOUT(history(here).count("/home.html\r\n"), 2, LoadMs);
+}
+
+void HandOverTest::runtimeFoldersAnotherUserPlantedStillHandOver_data()
+{
+    QTest::addColumn<bool>("runtimeSet");
+    QTest::newRow("no runtime folder") << false;
+    QTest::newRow("another user's runtime folder") << true;
+}
+
+// Where the session gives no runtime folder of ours, and the one Qt would fall back to in the
+// shared temporary folder is another user's, the hand-over lives in the user's own cache.
+void HandOverTest::runtimeFoldersAnotherUserPlantedStillHandOver()
+{
+    QFETCH(bool, runtimeSet);
+    if (::geteuid() != 0)
+        QSKIP("only root can leave a folder of another user here");
+    const QString temp = folder(QStringLiteral("tmp"));
+    const passwd *user = ::getpwuid(::geteuid());
+    QVERIFY(user);
+    for (const QString &name : {QStringLiteral("runtime-") + QString::fromLocal8Bit(user->pw_name),
+                                QStringLiteral("zarvo-velmora-locks-%1").arg(::geteuid())})
+        QVERIFY(!plantedFolder(QDir(temp).filePath(name)).isEmpty());
+    m_environment.insert(QStringLiteral("TMPDIR"), temp);
+    if (runtimeSet) {
+        const QString theirs = plantedFolder(folder(QStringLiteral("theirs")));
+        QVERIFY(!theirs.isEmpty());
+        m_environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), theirs);
+    } else {
+        m_environment.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+    }
+
+    const QString here = folder(QStringLiteral("here"));
+    Start first(m_environment, here, {});
+    QTRY_VERIFY_WITH_TIMEOUT(history(here).contains("/home.html\r\n"), LoadMs);
+    Start second(m_environment, here, {});
+    QVERIFY2(second.endedWell(), qPrintable(second.output()));
+    QTRY_COMPARE_WITH_TIMEOUT(history(here).count("/home.html\r\n"), 2, LoadMs);
+    QCOMPARE(first.process().state(), QProcess::Running);
+
+    const QString cache = QDir(m_home->path()).filePath(QStringLiteral("cache/zarvo-velmora"));
+    QVERIFY(QFileInfo::exists(HandOver::socketPath(cache, BrowserProfile::dataFolder())));
+    struct stat status {};
+    QCOMPARE(::lstat(QFile::encodeName(cache).constData(), &status), 0);
+    QCOMPARE(status.st_mode & 07777, mode_t(0700));
+    QCOMPARE(status.st_uid, ::geteuid());
+}
+
+// A browser that is stopped (or hangs) still holds its profile: a start meanwhile waits for it,
+// then runs keeping nothing on disk, never a second browser on the profile; and the stopped one,
+// once it goes on, does not carry out the request of the start that gave up on it.
+void HandOverTest::aStoppedBrowserGetsNoTwinAndRepeatsNothing()
+{
+    const QString here = folder(QStringLiteral("here"));
+    const QString store = m_server.url(QStringLiteral("/store.html")).toString();
+    Start first(m_environment, here, {store});
+    QTRY_VERIFY_WITH_TIMEOUT(history(here).contains(store.toUtf8() + "\r\n"), LoadMs);
+    const auto pid = pid_t(first.process().processId());
+    QCOMPARE(::kill(pid, SIGSTOP), 0);
+    const auto resumed = qScopeGuard([pid] { ::kill(pid, SIGCONT); });
+
+    QElapsedTimer waited;
+    waited.start();
+    Start second(m_environment, here, {m_server.url(QStringLiteral("/second.html")).toString()});
+    QTRY_VERIFY_WITH_TIMEOUT(m_server.requests().contains(QStringLiteral("/seen-second/null")),
+                             LoadMs);
+    QVERIFY(waited.elapsed() >= PatienceMs);
+    QCOMPARE(second.process().state(), QProcess::Running);
+
+    // The first goes on, still the browser of the profile: the next start hands over to it.
+    QCOMPARE(::kill(pid, SIGCONT), 0);
+    Start third(m_environment, here, {m_server.url(QStringLiteral("/third.html")).toString()});
+    QVERIFY2(third.endedWell(), qPrintable(third.output()));
+    QTRY_VERIFY_WITH_TIMEOUT(m_server.requests().contains(QStringLiteral("/seen-third/first")),
+                             LoadMs);
+    QTRY_VERIFY_WITH_TIMEOUT(history(here).endsWith("/third.html\r\n"), LoadMs);
+    QCOMPARE(m_server.requests().filter(QStringLiteral("/seen-second/")).size(), 1);
+    QCOMPARE(history(here).count("/second.html\r\n"), 1);
 }
 
 ZV_TEST_MAIN(HandOverTest)

@@ -4,15 +4,105 @@
 #include "support/TestMain.h"
 #include "support/WorkingFolder.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 #include <csignal>
 #include <functional>
+#include <optional>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr uid_t Nobody = 65534;
+
+// Where the lists' locks were kept in the shared temporary folder, and where Qt puts a runtime
+// folder there, as another local user plants them before us: a folder or a link of theirs, and
+// the session's runtime folder missing or theirs. Undone when it goes.
+class PlantedFolders {
+public:
+    // "folder", "link", "runtime folder", or "cache folder" (our private cache folder itself
+    // taken, so that no lock can be had at all).
+    explicit PlantedFolders(const QString &what)
+        : m_runtime(qgetenv("XDG_RUNTIME_DIR")), m_temp(qgetenv("TMPDIR"))
+    {
+        const QDir temp(m_folder.path());
+        const QString lockName = QStringLiteral("zarvo-velmora-locks-%1").arg(::getuid());
+        const QString theirs = temp.filePath(QStringLiteral("theirs"));
+        m_ok = temp.mkdir(QStringLiteral("theirs")) && QFile::setPermissions(theirs, AllAccess) &&
+               ::chown(QFile::encodeName(theirs).constData(), Nobody, Nobody) == 0;
+        if (what == QLatin1String("link")) {
+            m_ok = m_ok && QFile::link(theirs, temp.filePath(lockName)) &&
+                   ::lchown(QFile::encodeName(temp.filePath(lockName)).constData(), Nobody,
+                            Nobody) == 0;
+        } else {
+            m_ok = m_ok && plantFolder(temp.filePath(lockName));
+        }
+        qputenv("TMPDIR", QFile::encodeName(temp.path()));
+        if (what == QLatin1String("runtime folder")) {
+            const QString runtime = temp.filePath(QStringLiteral("run"));
+            m_ok = m_ok && plantFolder(runtime);
+            qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
+        } else {
+            qunsetenv("XDG_RUNTIME_DIR");
+        }
+        if (what == QLatin1String("cache folder")) {
+            const QString cache =
+                QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+            m_cache = QDir(cache).filePath(QStringLiteral("zarvo-velmora"));
+            // Made by earlier cases; planted before this user's first start here.
+            QDir(*m_cache).removeRecursively();
+            m_ok = m_ok && QDir().mkpath(cache) && plantFolder(*m_cache);
+        }
+    }
+    ~PlantedFolders()
+    {
+        if (m_cache)
+            QDir(*m_cache).removeRecursively();
+        restore("XDG_RUNTIME_DIR", m_runtime);
+        restore("TMPDIR", m_temp);
+    }
+    PlantedFolders(const PlantedFolders &) = delete;
+    PlantedFolders &operator=(const PlantedFolders &) = delete;
+
+    // False where this user cannot plant another user's folder (only root can).
+    bool isPlanted() const { return m_ok; }
+    QString temporaryFolder() const { return m_folder.path(); }
+
+private:
+    static constexpr QFile::Permissions AllAccess =
+        QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup |
+        QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther | QFile::WriteOther |
+        QFile::ExeOther;
+
+    static bool plantFolder(const QString &path)
+    {
+        return QDir().mkdir(path) && QFile::setPermissions(path, AllAccess) &&
+               ::chown(QFile::encodeName(path).constData(), Nobody, Nobody) == 0;
+    }
+    static void restore(const char *name, const QByteArray &value)
+    {
+        if (value.isNull())
+            qunsetenv(name);
+        else
+            qputenv(name, value);
+    }
+
+    QTemporaryDir m_folder;
+    QByteArray m_runtime;
+    QByteArray m_temp;
+    std::optional<QString> m_cache;
+    bool m_ok = false;
+};
+
+} // namespace
 
 class ListFileTest : public QObject {
     Q_OBJECT
@@ -36,6 +126,9 @@ private slots:
     void aWriteTheDiskCannotHoldWholeLeavesTheFileAsItWas();
     void writeLinesKeepsASymlinkAndWritesItsTarget();
     void aWriterThatCannotHaveTheLockWithinTwoSecondsChangesNothing();
+    void aLockFolderAnotherUserPlantedNeverMeansNoLock_data();
+    void aLockFolderAnotherUserPlantedNeverMeansNoLock();
+    void twoProcessesAppendingAndClearingLoseNoEntry_data();
     void twoProcessesAppendingAndClearingLoseNoEntry();
 };
 
@@ -265,11 +358,68 @@ void ListFileTest::aWriterThatCannotHaveTheLockWithinTwoSecondsChangesNothing()
     QVERIFY(!ListFileLock::lockPath("Favorites.DAT").startsWith(folder.path()));
 }
 
+void ListFileTest::aLockFolderAnotherUserPlantedNeverMeansNoLock_data()
+{
+    QTest::addColumn<QString>("planted");
+    QTest::newRow("a folder at the lock folder's name, no runtime folder") << "folder";
+    QTest::newRow("a link at the lock folder's name, no runtime folder") << "link";
+    QTest::newRow("the runtime folder, and a folder at the lock folder's name") << "runtime folder";
+    QTest::newRow("our private cache folder too") << "cache folder";
+}
+
+void ListFileTest::aLockFolderAnotherUserPlantedNeverMeansNoLock()
+{
+    QFETCH(QString, planted);
+    WorkingFolder folder;
+    const PlantedFolders folders(planted);
+    if (!folders.isPlanted())
+        QSKIP("only root can leave a folder of another user here");
+    WorkingFolder::write("Favorites.DAT", "a\r\n");
+    const QString lock = ListFileLock::lockPath("Favorites.DAT");
+    QVERIFY2(!lock.startsWith(folders.temporaryFolder()), qPrintable(lock));
+
+    if (planted == QLatin1String("cache folder")) {
+        // Nowhere to lock: nothing is written rather than written unlocked.
+        QVERIFY(lock.isEmpty());
+        QVERIFY(!ListFileLock(folder.file("Favorites.DAT")).isLocked());
+        QVERIFY(!ListFile::AppendLine("Favorites.DAT", "b"));
+        QVERIFY(!ListFile::WriteLines("Favorites.DAT", {"x"}));
+        QCOMPARE(WorkingFolder::read("Favorites.DAT"), QByteArray("a\r\n"));
+        return;
+    }
+    // Held as another process would hold it: the writer waits, and then changes nothing.
+    ListFileLock other(folder.file("Favorites.DAT"));
+    QVERIFY(other.isLocked());
+    QVERIFY(!ListFile::AppendLine("Favorites.DAT", "b"));
+    QCOMPARE(WorkingFolder::read("Favorites.DAT"), QByteArray("a\r\n"));
+    other.release();
+    QVERIFY(ListFile::AppendLine("Favorites.DAT", "b"));
+    // In the user's own cache, in a folder only the user can enter.
+    const QString locks = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
+                          QStringLiteral("/zarvo-velmora/locks");
+    QCOMPARE(QFileInfo(lock).absolutePath(), locks);
+    struct stat status {};
+    QCOMPARE(::lstat(QFile::encodeName(locks).constData(), &status), 0);
+    QCOMPARE(status.st_uid, ::geteuid());
+    QCOMPARE(status.st_mode & 07777, mode_t(0700));
+    // What was planted is left as it was, empty.
+    QVERIFY(QDir(folders.temporaryFolder() + QStringLiteral("/theirs")).isEmpty());
+}
+
+void ListFileTest::twoProcessesAppendingAndClearingLoseNoEntry_data()
+{
+    QTest::addColumn<QString>("planted");
+    QTest::newRow("the session's folders") << QString();
+    QTest::newRow("another user's folder at the lock folder's name, no runtime folder") << "folder";
+}
+
 void ListFileTest::twoProcessesAppendingAndClearingLoseNoEntry()
 {
     constexpr int Appends = 500;
-    // The appending process: this test program again, run with the file to append to.
+    // The appending process: this test program again, run with the file to append to, and
+    // with this process's cache folder, where the locks may live.
     if (const QString file = qEnvironmentVariable("ZV_APPEND_TO"); !file.isEmpty()) {
+        qputenv("XDG_CACHE_HOME", qgetenv("ZV_CACHE_HOME"));
         for (int i = 0; i < Appends; ++i) {
             QVERIFY(ListFile::AppendLine(file, QStringLiteral("appended %1").arg(i)));
             std::fputs("appended\n", stdout);
@@ -280,7 +430,14 @@ void ListFileTest::twoProcessesAppendingAndClearingLoseNoEntry()
     if (qEnvironmentVariableIsSet("ZV_APPEND_TO"))
         return;
 
+    QFETCH(QString, planted);
     WorkingFolder folder;
+    std::optional<PlantedFolders> folders;
+    if (!planted.isEmpty()) {
+        folders.emplace(planted);
+        if (!folders->isPlanted())
+            QSKIP("only root can leave a folder of another user here");
+    }
     // Long enough that each rewrite takes a while: appends land while it runs.
     constexpr int Entries = 20'000;
     QStringList entries;
@@ -291,10 +448,12 @@ void ListFileTest::twoProcessesAppendingAndClearingLoseNoEntry()
     QProcess appender;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("ZV_APPEND_TO", folder.file("Favorites.DAT"));
+    environment.insert("ZV_CACHE_HOME", qEnvironmentVariable("XDG_CACHE_HOME"));
     appender.setProcessEnvironment(environment);
     appender.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     appender.start(QCoreApplication::applicationFilePath(),
-                   {"twoProcessesAppendingAndClearingLoseNoEntry"});
+                   {QStringLiteral("twoProcessesAppendingAndClearingLoseNoEntry:") +
+                    QString::fromLatin1(QTest::currentDataTag())});
     // Clear Selected again and again while the other process appends; after each, it waits for
     // one more append, so neither keeps the lock to itself.
     int removed = 0;
