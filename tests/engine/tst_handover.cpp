@@ -11,6 +11,7 @@
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+#include <csignal>
 #include <memory>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -26,6 +27,14 @@ const QByteArray StoringPage =
     "</script>";
 const QByteArray ReadingPage = "<!DOCTYPE html><title>Reading</title><script>"
                                "fetch('/seen/' + localStorage.getItem('kept'));</script>";
+// Stores a value a moment before the browser is ended, and says so; the second one then asks for
+// a login, which the browser asks in a modal dialog.
+const QByteArray StoringLatePage = "<!DOCTYPE html><title>Storing</title><script>"
+                                   "localStorage.setItem('kept', 'late'); fetch('/stored');"
+                                   "</script>";
+const QByteArray StoringThenLoginPage = "<!DOCTYPE html><title>Storing</title><script>"
+                                        "localStorage.setItem('kept', 'late');"
+                                        "location.href = '/login';</script>";
 const QByteArray OverwritingPage = "<!DOCTYPE html><title>Overwriting</title><script>"
                                    "fetch('/seen-elsewhere/' + localStorage.getItem('kept'));"
                                    "localStorage.setItem('kept', 'elsewhere');</script>";
@@ -104,6 +113,8 @@ private slots:
     void twoStartsAtOnceMakeOneBrowser();
     void aSocketNoBrowserAnswersOnIsReplaced_data();
     void aSocketNoBrowserAnswersOnIsReplaced();
+    void anEndSignalClosesTheBrowserAndKeepsSiteData_data();
+    void anEndSignalClosesTheBrowserAndKeepsSiteData();
 
 private:
     QString folder(const QString &name);
@@ -122,6 +133,10 @@ void HandOverTest::initTestCase()
     m_server.serveHtml(QStringLiteral("/store.html"), StoringPage);
     m_server.serveHtml(QStringLiteral("/read.html"), ReadingPage);
     m_server.serveHtml(QStringLiteral("/overwrite.html"), OverwritingPage);
+    m_server.serveHtml(QStringLiteral("/store-late.html"), StoringLatePage);
+    m_server.serveHtml(QStringLiteral("/store-then-login.html"), StoringThenLoginPage);
+    m_server.serve(QStringLiteral("/login"), {"text/html", "<title>Not yet</title>", 401,
+                                              "WWW-Authenticate: Basic realm=\"Members\"\r\n"});
 }
 
 // Each case on a fresh profile, home page on the server, a private runtime folder.
@@ -288,6 +303,40 @@ void HandOverTest::aSocketNoBrowserAnswersOnIsReplaced()
     Start second(m_environment, here, {});
     QVERIFY2(second.endedWell(), qPrintable(second.output()));
     QTRY_COMPARE_WITH_TIMEOUT(history(here).count("/home.html\r\n"), 2, LoadMs);
+}
+
+void HandOverTest::anEndSignalClosesTheBrowserAndKeepsSiteData_data()
+{
+    QTest::addColumn<int>("signal");
+    QTest::addColumn<QString>("page");
+    QTest::addColumn<QString>("shown"); // what the browser has asked for when the signal comes
+    QTest::newRow("SIGTERM") << int(SIGTERM) << "/store-late.html"
+                             << "/stored";
+    QTest::newRow("SIGHUP") << int(SIGHUP) << "/store-late.html"
+                            << "/stored";
+    // The dialog comes as the login's answer does.
+    QTest::newRow("SIGTERM over a modal dialog") << int(SIGTERM) << "/store-then-login.html"
+                                                 << "/login";
+}
+
+// A logout or kill ends the browser as its close boxes would: what a page stored a moment
+// before is there at the next start.
+void HandOverTest::anEndSignalClosesTheBrowserAndKeepsSiteData()
+{
+    QFETCH(int, signal);
+    QFETCH(QString, page);
+    QFETCH(QString, shown);
+    const QString here = folder(QStringLiteral("here"));
+    const int shownBefore = m_server.requests().count(shown);
+    const int seenBefore = m_server.requests().count(QStringLiteral("/seen/late"));
+    Start first(m_environment, here, {m_server.url(page).toString()});
+    QTRY_VERIFY_WITH_TIMEOUT(m_server.requests().count(shown) > shownBefore, LoadMs);
+    QCOMPARE(::kill(pid_t(first.process().processId()), signal), 0);
+    QVERIFY2(first.endedWell(5000), qPrintable(first.output()));
+
+    Start second(m_environment, here, {m_server.url(QStringLiteral("/read.html")).toString()});
+    QTRY_VERIFY_WITH_TIMEOUT(m_server.requests().count(QStringLiteral("/seen/late")) > seenBefore,
+                             LoadMs);
 }
 
 ZV_TEST_MAIN(HandOverTest)
