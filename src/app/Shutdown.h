@@ -6,4 +6,10 @@ namespace Shutdown {
 // Deletes every window of the program (tests use it between cases too).
 void deleteWindows();
 void releaseWindowsAndProfile();
+// Closes every window shown, its dialogs first with their safe answer.
+void closeWindows();
+// The end the user did not choose (a logout, kill): every window closes as its close box would
+// close it, the event loops end, and the program ends within a few seconds with status 0 even
+// where something holds it up.
+void endOnSignal();
 } // namespace Shutdown

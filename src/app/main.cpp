@@ -1,4 +1,5 @@
 #include "app/CommandLine.h"
+#include "app/EndSignals.h"
 #include "app/HandOver.h"
 #include "app/Product.h"
 #include "app/ProgramIcon.h"
@@ -72,6 +73,9 @@ int main(int argc, char *argv[])
     // Every window without an icon of its own, the dialogs included, shows the program's.
     QApplication::setWindowIcon(ProgramIcon::icon());
     RenderingChoice::apply();
+    // A logout or kill closes the windows as their close boxes do: what pages stored is kept.
+    EndSignals endSignals;
+    QObject::connect(&endSignals, &EndSignals::received, &app, &Shutdown::endOnSignal);
 
     if (outcome == HandOver::Outcome::Unanswered && handOver.listen()) {
         QObject::connect(&handOver, &HandOver::windowRequested, &app, &openHandedOverWindow);

@@ -37,6 +37,14 @@ const QByteArray ReadingPage = "<!DOCTYPE html><title>Reading</title><script>"
 const QByteArray NamedReadingPage =
     "<!DOCTYPE html><title>Reading</title><script>fetch('/seen-' + "
     "location.pathname.slice(1, -5) + '/' + localStorage.getItem('kept'));</script>";
+// Stores a value a moment before the browser is ended, and says so; the second one then asks for
+// a login, which the browser asks in a modal dialog.
+const QByteArray StoringLatePage = "<!DOCTYPE html><title>Storing</title><script>"
+                                   "localStorage.setItem('kept', 'late'); fetch('/stored');"
+                                   "</script>";
+const QByteArray StoringThenLoginPage = "<!DOCTYPE html><title>Storing</title><script>"
+                                        "localStorage.setItem('kept', 'late');"
+                                        "location.href = '/login';</script>";
 const QByteArray OverwritingPage = "<!DOCTYPE html><title>Overwriting</title><script>"
                                    "fetch('/seen-elsewhere/' + localStorage.getItem('kept'));"
                                    "localStorage.setItem('kept', 'elsewhere');</script>";
@@ -118,6 +126,8 @@ private slots:
     void runtimeFoldersAnotherUserPlantedStillHandOver_data();
     void runtimeFoldersAnotherUserPlantedStillHandOver();
     void aStoppedBrowserGetsNoTwinAndRepeatsNothing();
+    void anEndSignalClosesTheBrowserAndKeepsSiteData_data();
+    void anEndSignalClosesTheBrowserAndKeepsSiteData();
 
 private:
     QString folder(const QString &name);
@@ -139,6 +149,10 @@ void HandOverTest::initTestCase()
     m_server.serveHtml(QStringLiteral("/overwrite.html"), OverwritingPage);
     m_server.serveHtml(QStringLiteral("/second.html"), NamedReadingPage);
     m_server.serveHtml(QStringLiteral("/third.html"), NamedReadingPage);
+    m_server.serveHtml(QStringLiteral("/store-late.html"), StoringLatePage);
+    m_server.serveHtml(QStringLiteral("/store-then-login.html"), StoringThenLoginPage);
+    m_server.serve(QStringLiteral("/login"), {"text/html", "<title>Not yet</title>", 401,
+                                              "WWW-Authenticate: Basic realm=\"Members\"\r\n"});
 }
 
 // Each case on a fresh profile, home page on the server, a private runtime folder.
@@ -392,6 +406,40 @@ void HandOverTest::aStoppedBrowserGetsNoTwinAndRepeatsNothing()
     QTRY_VERIFY_WITH_TIMEOUT(history(here).endsWith("/third.html\r\n"), LoadMs);
     QCOMPARE(m_server.requests().filter(QStringLiteral("/seen-second/")).size(), 1);
     QCOMPARE(history(here).count("/second.html\r\n"), 1);
+}
+
+void HandOverTest::anEndSignalClosesTheBrowserAndKeepsSiteData_data()
+{
+    QTest::addColumn<int>("signal");
+    QTest::addColumn<QString>("page");
+    QTest::addColumn<QString>("shown"); // what the browser has asked for when the signal comes
+    QTest::newRow("SIGTERM") << int(SIGTERM) << "/store-late.html"
+                             << "/stored";
+    QTest::newRow("SIGHUP") << int(SIGHUP) << "/store-late.html"
+                            << "/stored";
+    // The dialog comes as the login's answer does.
+    QTest::newRow("SIGTERM over a modal dialog") << int(SIGTERM) << "/store-then-login.html"
+                                                 << "/login";
+}
+
+// A logout or kill ends the browser as its close boxes would: what a page stored a moment
+// before is there at the next start.
+void HandOverTest::anEndSignalClosesTheBrowserAndKeepsSiteData()
+{
+    QFETCH(int, signal);
+    QFETCH(QString, page);
+    QFETCH(QString, shown);
+    const QString here = folder(QStringLiteral("here"));
+    const int shownBefore = m_server.requests().count(shown);
+    const int seenBefore = m_server.requests().count(QStringLiteral("/seen/late"));
+    Start first(m_environment, here, {m_server.url(page).toString()});
+    QTRY_VERIFY_WITH_TIMEOUT(m_server.requests().count(shown) > shownBefore, LoadMs);
+    QCOMPARE(::kill(pid_t(first.process().processId()), signal), 0);
+    QVERIFY2(first.endedWell(5000), qPrintable(first.output()));
+
+    Start second(m_environment, here, {m_server.url(QStringLiteral("/read.html")).toString()});
+    QTRY_VERIFY_WITH_TIMEOUT(m_server.requests().count(QStringLiteral("/seen/late")) > seenBefore,
+                             LoadMs);
 }
 
 ZV_TEST_MAIN(HandOverTest)

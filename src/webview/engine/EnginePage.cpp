@@ -1,23 +1,16 @@
 #include "webview/engine/EnginePage.h"
 
 #include "webview/SiteName.h"
+#include "webview/ui/PageDialogLoop.h"
 
 #include <QPointer>
 #include <QWebEngineView>
-
-namespace {
-// Dialogs closer together than this look like a page that shows them in a loop.
-constexpr qint64 RepeatMs = 3000;
-} // namespace
 
 EnginePage::EnginePage(QWebEngineProfile *profile, QObject *parent)
     : QWebEnginePage(profile, parent)
 {
     // A new document may show dialogs again.
-    connect(this, &QWebEnginePage::loadStarted, this, [this] {
-        m_silenced = false;
-        m_sinceLastDialog.invalidate();
-    });
+    connect(this, &QWebEnginePage::loadStarted, this, [this] { m_dialogs.reset(); });
 }
 
 void EnginePage::javaScriptAlert(const QUrl &securityOrigin, const QString &msg)
@@ -44,13 +37,9 @@ Prompter::PageAnswer EnginePage::ask(Prompter::PageDialog kind, const QUrl &orig
                                      const QString &message, const QString &defaultText)
 {
     const QPointer<QWidget> view = QWebEngineView::forPage(this);
-    // A closed window's page, waiting to go, shows nothing more.
-    const QWidget *window = view ? view->window() : nullptr;
-    const bool closed =
-        window && window->isHidden() && window->testAttribute(Qt::WA_WState_ExplicitShowHide);
-    if (m_silenced || closed)
+    if (m_dialogs.isSilenced() || PageDialogLoop::isClosed(view))
         return {};
-    const bool offerToStop = m_sinceLastDialog.isValid() && m_sinceLastDialog.elapsed() < RepeatMs;
+    const bool offerToStop = m_dialogs.offersToStop();
     // The page and its window may go while the dialog is up (the window closed).
     const QPointer<EnginePage> self(this);
     const Prompter::PageAnswer answer =
@@ -58,8 +47,6 @@ Prompter::PageAnswer EnginePage::ask(Prompter::PageDialog kind, const QUrl &orig
                                        message, defaultText, offerToStop);
     if (!self)
         return {};
-    m_sinceLastDialog.start();
-    if (offerToStop && answer.stopDialogs)
-        m_silenced = true;
+    m_dialogs.answered(offerToStop, answer.stopDialogs);
     return answer;
 }

@@ -1,9 +1,9 @@
 #pragma once
 
-#include <QElapsedTimer>
 #include <QWebEnginePage>
 
 #include "webview/Prompter.h"
+#include "webview/engine/PageSilencer.h"
 
 // A page of a main window's view. Its own dialogs (alert, confirm, prompt) go through the
 // Prompter, and a page that keeps showing them can be silenced until it navigates; its own
@@ -25,8 +25,5 @@ private:
     Prompter::PageAnswer ask(Prompter::PageDialog kind, const QUrl &origin, const QString &message,
                              const QString &defaultText);
 
-    // Since the page's last dialog was answered: from the second within a few seconds on, the
-    // page may be silenced.
-    QElapsedTimer m_sinceLastDialog;
-    bool m_silenced = false;
+    PageSilencer m_dialogs;
 };

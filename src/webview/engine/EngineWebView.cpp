@@ -131,8 +131,8 @@ void EngineWebView::start()
     connect(page, &QWebEnginePage::loadingChanged, this, &EngineWebView::handleLoadingChanged);
     connect(page, &QWebEnginePage::newWindowRequested, this,
             &EngineWebView::handleNewWindowRequested);
-    // The page's own Print button prints as the menu's Print does.
-    connect(page, &QWebEnginePage::printRequested, m_printer, &PagePrinter::print);
+    // The page's own Print button prints as the menu's Print does, unless it asks in a loop.
+    connect(page, &QWebEnginePage::printRequested, m_printer, &PagePrinter::printForPage);
 
     // What the component does on its own: prompts, downloads, crashes, full screen. A new
     // window also takes up settings edited by hand since the last one.

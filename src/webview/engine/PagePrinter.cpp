@@ -1,5 +1,8 @@
 #include "webview/engine/PagePrinter.h"
 
+#include "webview/ui/PageDialogLoop.h"
+
+#include <QCheckBox>
 #include <QEventLoop>
 #include <QPointer>
 #include <QPrintDialog>
@@ -7,7 +10,11 @@
 #include <QPrinter>
 #include <QWebEngineView>
 
-PagePrinter::PagePrinter(QWebEngineView *view) : QObject(view), m_view(view) {}
+PagePrinter::PagePrinter(QWebEngineView *view) : QObject(view), m_view(view)
+{
+    // A new document may ask to print again.
+    connect(view, &QWebEngineView::loadStarted, this, [this] { m_pagePrints.reset(); });
+}
 
 PagePrinter::~PagePrinter() = default;
 
@@ -30,19 +37,47 @@ bool PagePrinter::hasPage() const
 
 void PagePrinter::print()
 {
+    // The page's print dialog already up serves the user's Print too.
+    if (m_pageDialog) {
+        m_pageDialog->raise();
+        m_pageDialog->activateWindow();
+        return;
+    }
+    askAndPrint(false);
+}
+
+void PagePrinter::printForPage()
+{
+    if (!m_pagePrints.isSilenced() && !PageDialogLoop::isClosed(m_view))
+        askAndPrint(true);
+}
+
+void PagePrinter::askAndPrint(bool forPage)
+{
     // One dialog at a time: a page that calls window.print() in a loop gets no stack of them.
     if (!hasPage() || m_printing || m_asking)
         return;
+    const bool offerToStop = forPage && m_pagePrints.offersToStop();
     // On the heap: a dialog parented to the view goes with it if the window closes meanwhile.
     QPointer<PagePrinter> self(this);
     QPointer<QPrintDialog> dialog = new QPrintDialog(printer(), m_view);
+    const QPointer<QCheckBox> stop =
+        offerToStop ? PageDialogLoop::addStopBox(dialog, tr("Don't let this page print again"),
+                                                 QStringLiteral("stopPrinting"))
+                    : nullptr;
     m_asking = true;
-    const bool accepted = dialog->exec() == QDialog::Accepted;
+    if (forPage)
+        m_pageDialog = dialog;
+    // The page's dialog leaves its window usable: a page asking in a loop cannot hold it open.
+    const int result = forPage ? PageDialogLoop::exec(dialog) : dialog->exec();
+    const bool stopAsked = stop && stop->isChecked();
     delete dialog;
     if (!self)
         return;
     m_asking = false;
-    if (!accepted)
+    if (forPage)
+        m_pagePrints.answered(offerToStop, stopAsked);
+    if (result != QDialog::Accepted)
         return;
     // Not waited for: the window stays usable while the engine prints.
     m_printing = true;

@@ -1,8 +1,12 @@
 #pragma once
 
+#include "webview/engine/PageSilencer.h"
+
 #include <QObject>
+#include <QPointer>
 #include <memory>
 
+class QDialog;
 class QPrinter;
 class QWebEngineView;
 
@@ -21,6 +25,9 @@ public:
 
     // The print dialog, then the page to the chosen printer.
     void print();
+    // The same for the page's own window.print(). Its dialog blocks no window; a page that asks
+    // again soon after an answer can be refused until it loads again.
+    void printForPage();
     // The print preview dialog for the page.
     void preview();
 
@@ -29,6 +36,7 @@ signals:
 
 private:
     bool hasPage() const;
+    void askAndPrint(bool forPage);
     // Prints and waits until the engine is done: the preview needs its pages painted on return.
     bool printAndWait();
 
@@ -37,4 +45,6 @@ private:
     bool m_printing = false;
     // The print or preview dialog is up.
     bool m_asking = false;
+    QPointer<QDialog> m_pageDialog;
+    PageSilencer m_pagePrints;
 };

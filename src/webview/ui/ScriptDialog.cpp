@@ -1,11 +1,9 @@
 #include "webview/ui/ScriptDialog.h"
 
-#include "app/WindowPlacement.h"
+#include "webview/ui/PageDialogLoop.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
-#include <QEvent>
-#include <QEventLoop>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -14,7 +12,7 @@
 
 ScriptDialog::ScriptDialog(Prompter::PageDialog kind, const QString &site, const QString &message,
                            const QString &defaultText, bool offerToStop, QWidget *owner)
-    : QDialog(owner), m_owner(owner)
+    : QDialog(owner)
 {
     setWindowTitle(tr("%1 says").arg(site));
     auto *layout = new QVBoxLayout(this);
@@ -30,11 +28,6 @@ ScriptDialog::ScriptDialog(Prompter::PageDialog kind, const QString &site, const
         m_text->setObjectName(QStringLiteral("text"));
         layout->addWidget(m_text);
     }
-    if (offerToStop) {
-        m_stop = new QCheckBox(tr("Don't let this page show more dialogs"), this);
-        m_stop->setObjectName(QStringLiteral("stopDialogs"));
-        layout->addWidget(m_stop);
-    }
     auto *buttons = new QDialogButtonBox(kind == Prompter::PageDialog::Alert
                                              ? QDialogButtonBox::Ok
                                              : QDialogButtonBox::Ok | QDialogButtonBox::Cancel,
@@ -43,12 +36,13 @@ ScriptDialog::ScriptDialog(Prompter::PageDialog kind, const QString &site, const
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
+    if (offerToStop)
+        m_stop = PageDialogLoop::addStopBox(this, tr("Don't let this page show more dialogs"),
+                                            QStringLiteral("stopDialogs"));
     if (m_text)
         m_text->setFocus();
     else
         buttons->button(QDialogButtonBox::Ok)->setFocus();
-    if (m_owner)
-        m_owner->installEventFilter(this);
 }
 
 Prompter::PageAnswer ScriptDialog::ask(QWidget *parent, Prompter::PageDialog kind,
@@ -59,15 +53,7 @@ Prompter::PageAnswer ScriptDialog::ask(QWidget *parent, Prompter::PageDialog kin
     // On the heap: it goes with its window when that is deleted while the dialog is up.
     const QPointer<ScriptDialog> dialog =
         new ScriptDialog(kind, site, message, defaultText, offerToStop, owner);
-    WindowPlacement::centreOn(dialog, owner);
-    // Not modal: a window blocked by a modal dialog ignores its close box.
-    QEventLoop loop;
-    connect(dialog, &QDialog::finished, &loop, &QEventLoop::quit);
-    connect(dialog, &QObject::destroyed, &loop, &QEventLoop::quit);
-    dialog->show();
-    dialog->raise();
-    dialog->activateWindow();
-    loop.exec();
+    PageDialogLoop::exec(dialog);
     if (!dialog)
         return {};
     const Prompter::PageAnswer answer = dialog->answer();
@@ -83,12 +69,4 @@ Prompter::PageAnswer ScriptDialog::answer() const
         answer.text = m_text->text();
     answer.stopDialogs = m_stop && m_stop->isChecked();
     return answer;
-}
-
-bool ScriptDialog::eventFilter(QObject *watched, QEvent *event)
-{
-    // The window closes: the dialog goes first, unanswered, and the window's close goes on.
-    if (watched == m_owner && event->type() == QEvent::Close && isVisible())
-        reject();
-    return QDialog::eventFilter(watched, event);
 }

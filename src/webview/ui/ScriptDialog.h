@@ -24,11 +24,7 @@ public:
 
     Prompter::PageAnswer answer() const;
 
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
 private:
-    QWidget *m_owner;
     QLineEdit *m_text = nullptr;
     QCheckBox *m_stop = nullptr;
 };
