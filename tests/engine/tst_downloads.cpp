@@ -1,22 +1,36 @@
+#include "main_window/Form1.h"
 #include "support/LoopbackServer.h"
 #include "support/PageScript.h"
 #include "support/ScriptedServer.h"
 #include "support/TestMain.h"
 #include "support/TestPrompter.h"
+#include "support/WindowFixture.h"
 #include "webview/WebViewSettings.h"
+#include "webview/engine/DownloadHolding.h"
 #include "webview/engine/DownloadManager.h"
 #include "webview/engine/EngineWebView.h"
+#include "webview/engine/UserGestures.h"
 #include "webview/ui/DownloadsWindow.h"
 
+#include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
+#include <QDirIterator>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSignalSpy>
+#include <QStorageInfo>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QTreeWidget>
+#include <QWebEngineDownloadRequest>
 #include <QWebEnginePage>
+#include <QWebEngineProfile>
 #include <QWebEngineView>
 #include <algorithm>
 
@@ -49,6 +63,35 @@ QByteArray bigFileFirstPart(const QByteArray &)
            "Content-Disposition: attachment; filename=\"big.bin\"\r\n"
            "Content-Length: 1000000\r\n\r\n" +
            QByteArray(1000, 'a');
+}
+
+// Permissions as chmod writes them: "600".
+QString octal(QFileDevice::Permissions permissions)
+{
+    const int bits = int(permissions);
+    return QString::number((bits >> 12) & 7) + QString::number((bits >> 4) & 7) +
+           QString::number(bits & 7);
+}
+
+// The files held for an answer, each with its permissions and those of the folders above it
+// up to the holding folder ("report.txt 600 700 700 700"); the runs' locks are no download.
+QStringList heldFiles()
+{
+    QStringList files;
+    const QString base = DownloadHolding::base();
+    QDirIterator found(base, QDir::Files | QDir::Hidden | QDir::System,
+                       QDirIterator::Subdirectories);
+    while (found.hasNext()) {
+        const QFileInfo file(found.next());
+        if (file.suffix() == "lock")
+            continue;
+        QString entry = file.fileName();
+        for (QFileInfo step = file; step.filePath().size() >= base.size();
+             step = QFileInfo(step.path()))
+            entry += " " + octal(step.permissions());
+        files.append(entry);
+    }
+    return files;
 }
 
 // A widget of the downloads list's last row, by name: "Progress", "Cancel", "Open",
@@ -98,6 +141,7 @@ private slots:
     void threeStartedTogetherWithoutAClick_data();
     void threeStartedTogetherWithoutAClick();
     void eachClickDownloadsWithoutAQuestion();
+    void theQuestionStandsBeforeItsWindowWhichStaysUsable();
     void suggestedNamesAreMadeSafe_data();
     void suggestedNamesAreMadeSafe();
 
@@ -299,13 +343,18 @@ void DownloadsTest::threeStartedTogetherWithoutAClick_data()
     QTest::addColumn<bool>("allowed");
     QTest::addColumn<QStringList>("files");
     QTest::addColumn<QStringList>("questions");
+    // Where the download folder lies: beside the held files, or on another file system.
+    QTest::addColumn<QString>("within");
     // The first comes from the address the user opened; the other two the page starts alone.
     QTest::newRow("allowed: each under a name of its own, no Save dialog")
         << false << true << QStringList{"report (1).txt", "report (2).txt", "report.txt"}
-        << QStringList{"downloads SITE"};
+        << QStringList{"downloads SITE"} << QString();
+    QTest::newRow("allowed, copied to another file system")
+        << false << true << QStringList{"report (1).txt", "report (2).txt", "report.txt"}
+        << QStringList{"downloads SITE"} << "/dev/shm";
     QTest::newRow("refused: only the first, saved where the user said")
         << true << false << QStringList{"report.txt"}
-        << QStringList{"saveAs F/report.txt", "downloads SITE"};
+        << QStringList{"saveAs F/report.txt", "downloads SITE"} << QString();
 }
 
 void DownloadsTest::threeStartedTogetherWithoutAClick()
@@ -314,6 +363,15 @@ void DownloadsTest::threeStartedTogetherWithoutAClick()
     QFETCH(bool, allowed);
     QFETCH(QStringList, files);
     QFETCH(QStringList, questions);
+    QFETCH(QString, within);
+    if (!within.isEmpty()) {
+        const QString cache = QFileInfo(DownloadHolding::base()).path();
+        QVERIFY(QDir().mkpath(cache));
+        if (QStorageInfo(within).device() == QStorageInfo(cache).device())
+            QSKIP("no second file system to copy to");
+        m_folder = std::make_unique<QTemporaryDir>(within + "/downloads-XXXXXX");
+        QVERIFY(m_folder->isValid());
+    }
     // A server of its own: the answer holds for the site for the rest of the run.
     LoopbackServer server;
     QVERIFY(server.listen());
@@ -329,6 +387,30 @@ void DownloadsTest::threeStartedTogetherWithoutAClick()
     m_prompter->saveAsAnswers = {m_folder->filePath("report.txt")};
     m_prompter->downloadsAnswer = allowed;
 
+    // While the question is up, the two the page started alone have come, whole or paused.
+    QList<QPointer<QWebEngineDownloadRequest>> downloads;
+    const QMetaObject::Connection watching = connect(
+        m_view->engineView()->page()->profile(), &QWebEngineProfile::downloadRequested, this,
+        [&downloads](QWebEngineDownloadRequest *download) { downloads.append(download); });
+    const auto stopWatching = qScopeGuard([&watching] { disconnect(watching); });
+    const auto settled = [&downloads] {
+        return downloads.size() == 3 &&
+               std::all_of(downloads.cbegin(), downloads.cend(), [](const auto &download) {
+                   return download && (download->isFinished() || download->isPaused());
+               });
+    };
+    QStringList beforeTheAnswer;
+    QStringList heldBeforeTheAnswer;
+    m_prompter->duringDownloadsQuestion = [&] {
+        static_cast<void>(QTest::qWaitFor(settled, 30000));
+        beforeTheAnswer = QDir(m_folder->path()).entryList(QDir::Files | QDir::Hidden);
+        // The engine makes its files as it likes; they are made private as they come.
+        static_cast<void>(QTest::qWaitFor(
+            [] { return heldFiles().filter(" 600 700 700 700").size() == heldFiles().size(); },
+            5000));
+        heldBeforeTheAnswer = heldFiles();
+    };
+
     QSignalSpy status(m_view.get(), &WebView::StatusTextChange);
     const auto completed = [&status] {
         int count = 0;
@@ -342,6 +424,14 @@ void DownloadsTest::threeStartedTogetherWithoutAClick()
     QTRY_COMPARE(QDir(m_folder->path()).entryList(QDir::Files), files);
     for (const QString &file : files)
         QCOMPARE(read(m_folder->filePath(file)), everyByte());
+    // Nothing of the held ones where the user could see it before the answer; afterwards
+    // nothing held at all.
+    QCOMPARE(beforeTheAnswer, QStringList{"report.txt"});
+    // Each whole, or paused under the engine's name for a part.
+    const QRegularExpression privately("^report\\.txt(\\.download)? 600 700 700 700$");
+    for (const QString &held : heldBeforeTheAnswer)
+        QVERIFY2(privately.match(held).hasMatch(), qPrintable(held));
+    QTRY_COMPARE(heldFiles(), QStringList());
     const QString site = "127.0.0.1:" + QString::number(server.url("/").port());
     QCOMPARE(
         m_prompter->asked,
@@ -372,32 +462,156 @@ void DownloadsTest::eachClickDownloadsWithoutAQuestion()
     QCOMPARE(m_prompter->asked, QStringList());
 }
 
+void DownloadsTest::theQuestionStandsBeforeItsWindowWhichStaysUsable()
+{
+    m_prompter.reset(); // the program's own question, as a person meets it
+    m_view.reset();     // the windows below go with the fixture
+    LoopbackServer server;
+    QVERIFY(server.listen());
+    server.serve("/report", {"application/octet-stream", everyByte(), 200,
+                             "Content-Disposition: attachment; filename=\"report.txt\"\r\n"});
+    server.serveHtml("/start", "<title>Start</title>");
+    server.serveHtml("/page", "<title>A page</title>");
+    QVERIFY(useSettings(false));
+    WindowFixture fixture;
+    fixture.start(WindowFixture::Engine);
+    const auto stop = qScopeGuard([&fixture] { fixture.stop(); });
+    DownloadsWindow::shared()->hide();
+    const QPointer<Form1> window = fixture.showLoaded();
+    QVERIFY(window);
+    auto *view = qobject_cast<EngineWebView *>(window->WebBrowser1);
+    QVERIFY(view);
+    QTRY_VERIFY_WITH_TIMEOUT(window->windowTitle().startsWith("Zarvo Velmora 1.0 - "), 20000);
+    view->Navigate(server.url("/start").toString());
+    QTRY_COMPARE_WITH_TIMEOUT(window->windowTitle(), QString("Zarvo Velmora 1.0 - Start"), 20000);
+    // The visit's own action is spent: every download below is the page's alone.
+    UserGestures::take(view->engineView()->page());
+
+    const auto shownQuestion = []() -> QMessageBox * {
+        for (QWidget *widget : QApplication::topLevelWidgets()) {
+            auto *box = qobject_cast<QMessageBox *>(widget);
+            if (box && box->isVisible() && box->windowTitle() == "Downloads")
+                return box;
+        }
+        return nullptr;
+    };
+    // The question waits in an event loop of its own, so the person acts from a timer, a step
+    // at each tick, as the engine goes on between them.
+    enum { Waiting, Typed, Done } step = Waiting;
+    QSignalSpy requested(view->engineView()->page()->profile(),
+                         &QWebEngineProfile::downloadRequested);
+    bool owned = false, active = false, modal = true, downloadsShown = true;
+    bool typedAddressTaken = false, goneWithTheWindow = false;
+    QElapsedTimer clock;
+    QTimer person;
+    connect(&person, &QTimer::timeout, [&] {
+        QMessageBox *question = shownQuestion();
+        if (!question || !window || step == Done)
+            return;
+        if (step == Waiting) {
+            if (!clock.isValid())
+                clock.start();
+            active = QApplication::activeWindow() == question;
+            // All three have come: a navigation is not taken for one of them.
+            if ((!active || requested.size() < 3) && clock.elapsed() < 10000)
+                return;
+            owned = question->parentWidget() == window;
+            modal = QApplication::activeModalWidget() != nullptr;
+            downloadsShown = DownloadsWindow::shared()->isVisible();
+            // The person goes back to the window, clicks into the address box and types, as
+            // the desktop delivers it: a window blocked by a modal question gets none of it.
+            QApplication::setActiveWindow(window);
+            QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {},
+                              window->Text1->mapTo(window, window->Text1->rect().center()));
+            QTest::keyClick(window->windowHandle(), Qt::Key_A, Qt::ControlModifier);
+            for (const QChar c : server.url("/page").toString())
+                QTest::keyClick(window->windowHandle(), c.toLatin1());
+            typedAddressTaken = window->Text1->currentText() == server.url("/page").toString();
+            step = Typed;
+            return;
+        }
+        step = Done;
+        // Closing the window closes its question, which is No.
+        window->close();
+        goneWithTheWindow = !question->isVisible();
+        if (!goneWithTheWindow)
+            question->button(QMessageBox::No)->click();
+    });
+    person.start(10);
+
+    view->engineView()->page()->runJavaScript("for (let i = 0; i < 3; ++i) {"
+                                              "  const link = document.createElement('a');"
+                                              "  link.href = '/report'; link.download = '';"
+                                              "  document.body.appendChild(link); link.click();"
+                                              "}");
+    QTRY_VERIFY_WITH_TIMEOUT(step == Done, 60000);
+    QTRY_VERIFY_WITH_TIMEOUT(!shownQuestion(), 30000);
+    QVERIFY(owned);
+    QVERIFY(active);
+    QVERIFY2(!modal, "the question blocks its window");
+    QVERIFY2(!downloadsShown, "the downloads window stands over the question");
+    QVERIFY(typedAddressTaken);
+    QVERIFY(goneWithTheWindow);
+    // Refused: whatever had come is deleted, whatever was coming is cancelled.
+    QTRY_VERIFY(!window);
+    QCOMPARE(QDir(m_folder->path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+    QTRY_COMPARE(heldFiles(), QStringList());
+}
+
 void DownloadsTest::suggestedNamesAreMadeSafe_data()
 {
     QTest::addColumn<QString>("suggested");
     QTest::addColumn<QString>("saved");
+    // The name it gets beside a file of the saved name.
+    QTest::addColumn<QString>("beside");
     QTest::newRow("plain") << "report.txt"
-                           << "report.txt";
+                           << "report.txt"
+                           << "report (1).txt";
     QTest::newRow("separators") << "../../etc/passwd"
-                                << "....etcpasswd";
+                                << "....etcpasswd"
+                                << "... (1).etcpasswd";
     QTest::newRow("backslashes") << "..\\up\\file.txt"
-                                 << "..upfile.txt";
+                                 << "..upfile.txt"
+                                 << "..upfile (1).txt";
     QTest::newRow("C0, DEL and C1") << QString("a\x01"
                                                "b\tc\x7F"
                                                "d\u0085e\u009F.txt")
-                                    << "abcde.txt";
+                                    << "abcde.txt"
+                                    << "abcde (1).txt";
     QTest::newRow("only dots") << ".."
-                               << "download";
-    QTest::newRow("nothing left") << QString("/\x1B\u0090") << "download";
+                               << "download"
+                               << "download (1)";
+    QTest::newRow("nothing left") << QString("/\x1B\u0090") << "download"
+                                  << "download (1)";
     QTest::newRow("letters beyond ASCII kept")
-        << QString("caf\u00E9 \u20AC.txt") << QString("caf\u00E9 \u20AC.txt");
+        << QString("caf\u00E9 \u20AC.txt") << QString("caf\u00E9 \u20AC.txt")
+        << QString("caf\u00E9 \u20AC (1).txt");
+    // Shown as it reads: the right-to-left override would show "invoiceexe.txt".
+    QTest::newRow("bidirectional controls") << QString("invoice\u202Etxt.exe") << "invoicetxt.exe"
+                                            << "invoicetxt (1).exe";
+    QTest::newRow("every bidirectional control")
+        << QString("a\u202A\u202B\u202C\u202Db\u2066\u2067\u2068\u2069c\u200E\u200F\u061C.txt")
+        << "abc.txt"
+        << "abc (1).txt";
+    // A file system takes at most 255 bytes in a name.
+    QTest::newRow("too long, its extension kept")
+        << QString(300, 'a') + ".pdf" << QString(251, 'a') + ".pdf"
+        << QString(247, 'a') + " (1).pdf";
+    QTest::newRow("too long, no extension")
+        << QString(300, 'b') << QString(255, 'b') << QString(251, 'b') + " (1)";
+    QTest::newRow("too long, cut between letters")
+        << QString(200, u'\u00E9') + ".txt" << QString(125, u'\u00E9') + ".txt"
+        << QString(123, u'\u00E9') + " (1).txt";
 }
 
 void DownloadsTest::suggestedNamesAreMadeSafe()
 {
     QFETCH(QString, suggested);
     QFETCH(QString, saved);
+    QFETCH(QString, beside);
     QCOMPARE(DownloadManager::safeFileName(suggested), saved);
+    QVERIFY(write(m_folder->filePath(saved), "taken"));
+    QCOMPARE(QFileInfo(DownloadManager::unusedPath(m_folder->path(), saved)).fileName(), beside);
 }
 
 ZV_TEST_MAIN(DownloadsTest)

@@ -70,5 +70,7 @@ Prompter::PageAnswer TestPrompter::pageDialog(QWidget *, PageDialog kind, const 
 bool TestPrompter::allowDownloads(QWidget *, const QString &site)
 {
     asked.append(QStringLiteral("downloads ") + site);
+    if (duringDownloadsQuestion)
+        duringDownloadsQuestion();
     return downloadsAnswer;
 }

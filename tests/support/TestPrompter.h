@@ -42,4 +42,6 @@ public:
     int dialogsOffered = 0;
     // Runs while a page dialog is "up", before it is answered.
     std::function<void()> duringPageDialog;
+    // Runs while the question about downloads without a click is "up", before it is answered.
+    std::function<void()> duringDownloadsQuestion;
 };

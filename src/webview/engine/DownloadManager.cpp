@@ -7,6 +7,7 @@
 #include "webview/ui/DownloadsWindow.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QMetaEnum>
 #include <QPointer>
@@ -28,21 +29,85 @@ DownloadManager::DownloadManager(QWebEngineProfile *profile) : QObject(profile)
 {
     connect(profile, &QWebEngineProfile::downloadRequested, this,
             &DownloadManager::handleDownloadRequested);
+    // What a run that crashed left held: not on the way to the first window.
+    m_moves.start(&DownloadHolding::sweep);
 }
+
+DownloadManager::~DownloadManager()
+{
+    // A file the user said Yes to finishes its move before its holding folder goes.
+    m_moves.waitForDone();
+    m_holding.clear();
+}
+
+namespace {
+
+// The most a file system (ext4, btrfs, xfs and the others) allows in one name.
+constexpr qsizetype NameLimit = 255;
+// A longer extension is no extension worth keeping: the name is cut at its end instead.
+constexpr qsizetype ExtensionLimit = 64;
+
+qsizetype utf8Size(char32_t code)
+{
+    return code < 0x80 ? 1 : code < 0x800 ? 2 : code < 0x10000 ? 3 : 4;
+}
+
+qsizetype utf8Size(const QString &text)
+{
+    return text.toUtf8().size();
+}
+
+// As much of the text as fits in the bytes, never cutting a character in two.
+QString cutTo(const QString &text, qsizetype bytes)
+{
+    QString cut;
+    qsizetype used = 0;
+    for (const char32_t code : text.toUcs4()) {
+        used += utf8Size(code);
+        if (used > bytes)
+            break;
+        cut.append(QString::fromUcs4(&code, 1));
+    }
+    return cut;
+}
+
+// A name in two parts: what may be shortened, and the extension that stays (with its dot).
+std::pair<QString, QString> stemAndExtension(const QString &fileName)
+{
+    const QFileInfo name(fileName);
+    const QString base = name.completeBaseName();
+    const QString suffix = name.suffix();
+    if (suffix.isEmpty() || base.isEmpty() || utf8Size(suffix) >= ExtensionLimit)
+        return {fileName, QString()};
+    return {base, QLatin1Char('.') + suffix};
+}
+
+// The stem shortened so that it fits before the tail in one name.
+QString fitted(const QString &stem, const QString &tail)
+{
+    return cutTo(stem, NameLimit - utf8Size(tail)) + tail;
+}
+
+// Marks that turn the order text is shown in: a name could read as another than it is
+// ("invoice<RLO>txt.exe" shows as "invoiceexe.txt").
+bool isBidiControl(char16_t code)
+{
+    return (code >= 0x202A && code <= 0x202E) || (code >= 0x2066 && code <= 0x2069) ||
+           code == 0x200E || code == 0x200F || code == 0x061C;
+}
+
+} // namespace
 
 QString DownloadManager::unusedPath(const QString &folder, const QString &fileName,
                                     const QSet<QString> &taken)
 {
     const QDir dir(folder);
-    QString path = dir.filePath(fileName);
-    const QFileInfo name(fileName);
-    const QString base = name.completeBaseName();
-    const QString suffix =
-        name.suffix().isEmpty() || base.isEmpty() ? QString() : QLatin1Char('.') + name.suffix();
-    const QString stem = suffix.isEmpty() ? fileName : base;
+    const auto [stem, extension] = stemAndExtension(fileName);
+    QString path = dir.filePath(fitted(stem, extension));
     for (int n = 1; QFileInfo::exists(path) || QFileInfo(path).isSymLink() || taken.contains(path);
          ++n)
-        path = dir.filePath(QStringLiteral("%1 (%2)%3").arg(stem).arg(n).arg(suffix));
+        path = dir.filePath(
+            fitted(stem, QStringLiteral(" (") + QString::number(n) + QLatin1Char(')') + extension));
     return path;
 }
 
@@ -52,14 +117,16 @@ QString DownloadManager::safeFileName(const QString &suggested)
     name.reserve(suggested.size());
     for (const QChar c : suggested) {
         const char16_t code = c.unicode();
-        if (code < 0x20 || (code >= 0x7F && code <= 0x9F) || c == u'/' || c == u'\\')
+        if (code < 0x20 || (code >= 0x7F && code <= 0x9F) || c == u'/' || c == u'\\' ||
+            isBidiControl(code))
             continue;
         name.append(c);
     }
     // "." and ".." would name the folder or the one above it.
     if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
         return QStringLiteral("download");
-    return name;
+    const auto [stem, extension] = stemAndExtension(name);
+    return fitted(stem, extension);
 }
 
 QString DownloadManager::failure(const QWebEngineDownloadRequest *download)
@@ -78,20 +145,29 @@ void DownloadManager::handleDownloadRequested(QWebEngineDownloadRequest *downloa
     // The engine retries a broken download by asking again for the same one: it goes on in the
     // file already chosen, without a second question.
     const bool retry = m_placed.contains(download->id());
+    const auto held = m_held.find(download->id());
+    if (held != m_held.end())
+        held->download = download;
     // A page saved by the program itself arrives already under way, its path chosen.
     if (download->state() == QWebEngineDownloadRequest::DownloadRequested) {
         QString path = m_placed.value(download->id());
         QWidget *view = download->page() ? QWebEngineView::forPage(download->page()) : nullptr;
         QWidget *window = view ? view->window() : nullptr;
-        bool held = false;
+        bool holdIt = false;
+        QString name;
         if (path.isEmpty()) {
-            const QString name = safeFileName(download->downloadFileName());
+            name = safeFileName(download->downloadFileName());
+            const QString site = siteOf(download);
             // Saving the page is always the person's own command.
             if (download->isSavePageDownload() || UserGestures::take(download->page())) {
                 path = target(name, window);
+            } else if (m_sitesAllowed.contains(site)) {
+                path = m_sitesAllowed.value(site) ? placeWithoutClick(name) : QString();
             } else {
-                path = placeWithoutClick(download, name);
-                held = !path.isEmpty() && !m_sitesAllowed.contains(siteOf(download));
+                // Without a private place to wait in, it cannot wait: it is not downloaded.
+                const QString folder = m_holding.folderFor(download->id());
+                path = folder.isEmpty() ? QString() : QDir(folder).filePath(name);
+                holdIt = true;
             }
         }
         // The engine wants the answer before this returns; unanswered, it cancels the download.
@@ -101,13 +177,43 @@ void DownloadManager::handleDownloadRequested(QWebEngineDownloadRequest *downloa
         download->setDownloadDirectory(file.absolutePath());
         download->setDownloadFileName(file.fileName());
         download->accept();
-        reserve(download, path);
-        if (held)
-            holdForAnswer(download, siteOf(download), window);
+        if (holdIt)
+            hold(download, name, window);
+        else if (held == m_held.end())
+            reserve(download, path);
     }
     m_placed.insert(download->id(),
                     QDir(download->downloadDirectory()).filePath(download->downloadFileName()));
-    follow(download, !retry);
+    follow(download, !retry, m_held.contains(download->id()));
+    if (m_held.contains(download->id())) {
+        const quint32 id = download->id();
+        // Paused while unanswered, so an ignored question costs little; small files may end
+        // before the pause comes.
+        const auto pauseWhileWaiting = [this, download, id] {
+            if (m_held.contains(id) && !m_held.value(id).allowed &&
+                download->state() == QWebEngineDownloadRequest::DownloadInProgress &&
+                !download->isPaused())
+                download->pause();
+        };
+        connect(download, &QWebEngineDownloadRequest::stateChanged, this, pauseWhileWaiting);
+        // The engine makes the file, and remakes its permissions as it finishes: 0600 all along.
+        const QString path = m_placed.value(id);
+        const auto keepPrivate = [this, id, path] {
+            if (!m_held.contains(id))
+                return;
+            // It is written under a name of the engine's own until it is whole.
+            for (const QString &file : {path, path + QStringLiteral(".download")})
+                QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner);
+        };
+        connect(download, &QWebEngineDownloadRequest::receivedBytesChanged, this, keepPrivate);
+        connect(download, &QWebEngineDownloadRequest::stateChanged, this, keepPrivate);
+        connect(download, &QWebEngineDownloadRequest::isFinishedChanged, this,
+                [this, download, id] {
+                    if (download->isFinished())
+                        heldFinished(id);
+                });
+        pauseWhileWaiting();
+    }
 }
 
 QString DownloadManager::target(const QString &name, QWidget *parent)
@@ -148,11 +254,8 @@ QString DownloadManager::siteOf(const QWebEngineDownloadRequest *download)
     return SiteName::of(page && !page->url().isEmpty() ? page->url() : download->url());
 }
 
-QString DownloadManager::placeWithoutClick(QWebEngineDownloadRequest *download,
-                                           const QString &fileName)
+QString DownloadManager::placeWithoutClick(const QString &fileName)
 {
-    if (!m_sitesAllowed.value(siteOf(download), true))
-        return {};
     // No Save dialog for each: the download folder, under a name of its own.
     const QString folder = WebViewSettings::load().downloadFolder;
     if (!QDir().mkpath(folder))
@@ -160,56 +263,148 @@ QString DownloadManager::placeWithoutClick(QWebEngineDownloadRequest *download,
     return unusedPath(folder, fileName, m_reserved);
 }
 
-void DownloadManager::holdForAnswer(QWebEngineDownloadRequest *download, const QString &site,
-                                    QWidget *parent)
+void DownloadManager::hold(QWebEngineDownloadRequest *download, const QString &name,
+                           QWidget *parent)
 {
-    QList<QPointer<QWebEngineDownloadRequest>> &waiting = m_waiting[site];
+    const QString site = siteOf(download);
+    m_held.insert(download->id(), {download, download->page(), name, site, false});
     // Asked after the engine's request is answered, not inside it: the others that arrive
     // while the question is up join it rather than ask again.
-    if (waiting.isEmpty()) {
+    if (!m_asking.contains(site)) {
+        m_asking.insert(site);
         const QPointer<QWidget> window(parent);
-        QTimer::singleShot(0, this, [this, site, window] { askAboutDownloads(site, window); });
+        const bool hadWindow = parent != nullptr;
+        QTimer::singleShot(0, this, [this, site, window, hadWindow] {
+            askAboutDownloads(site, window, hadWindow);
+        });
     }
-    waiting.append(download);
-    const auto pauseWhileWaiting = [this, download, site] {
-        if (m_waiting.value(site).contains(download) &&
-            download->state() == QWebEngineDownloadRequest::DownloadInProgress)
-            download->pause();
-    };
-    connect(download, &QWebEngineDownloadRequest::stateChanged, this, pauseWhileWaiting);
-    pauseWhileWaiting();
 }
 
-void DownloadManager::askAboutDownloads(const QString &site, QWidget *parent)
+void DownloadManager::askAboutDownloads(const QString &site, const QPointer<QWidget> &parent,
+                                        bool hadParent)
 {
-    const bool allowed = Prompter::current().allowDownloads(parent, site);
+    // The window that asked is gone: so is its question, unanswered.
+    const QPointer<DownloadManager> self(this);
+    const bool allowed = (parent || !hadParent) && Prompter::current().allowDownloads(parent, site);
+    // The question waits for its answer in an event loop of its own, long enough for the
+    // program to end meanwhile.
+    if (!self)
+        return;
+    m_asking.remove(site);
     m_sitesAllowed.insert(site, allowed);
-    for (const QPointer<QWebEngineDownloadRequest> &download : m_waiting.take(site)) {
-        if (!download)
+    QWebEnginePage *shownFor = nullptr;
+    for (const quint32 id : m_held.keys()) {
+        Held &held = m_held[id];
+        if (held.site != site || held.allowed)
             continue;
-        if (!allowed)
-            download->cancel();
-        else if (download->isPaused())
-            download->resume();
+        if (!allowed) {
+            discard(id);
+            continue;
+        }
+        held.allowed = true;
+        shownFor = held.page;
+        if (!held.download)
+            continue;
+        if (held.download->isFinished())
+            heldFinished(id);
+        else if (held.download->isPaused())
+            held.download->resume();
+    }
+    // The downloads window waited for the answer, so as not to cover the question.
+    if (allowed)
+        showDownloads(shownFor);
+}
+
+void DownloadManager::heldFinished(quint32 id)
+{
+    const auto held = m_held.constFind(id);
+    if (held == m_held.cend() || !held->download)
+        return;
+    switch (held->download->state()) {
+    case QWebEngineDownloadRequest::DownloadCompleted:
+        QFile::setPermissions(m_placed.value(id), QFile::ReadOwner | QFile::WriteOwner);
+        if (held->allowed)
+            moveOut(id);
+        return;
+    case QWebEngineDownloadRequest::DownloadCancelled:
+        m_holding.discard(id);
+        m_held.remove(id);
+        return;
+    default:
+        // Broken: the engine may still try it again, in the same file.
+        return;
     }
 }
 
-void DownloadManager::follow(QWebEngineDownloadRequest *download, bool announce)
+void DownloadManager::moveOut(quint32 id)
+{
+    const Held &held = m_held[id];
+    const QString folder = WebViewSettings::load().downloadFolder;
+    const QString path = unusedPath(folder, held.name, m_reserved);
+    m_reserved.insert(path);
+    const QString file = m_placed.value(id);
+    const QString name = held.name;
+    m_moves.start([this, id, file, path, name] {
+        const DownloadHolding::Placed placed = DownloadHolding::moveInto(file, path, name);
+        QMetaObject::invokeMethod(
+            this, [this, id, path, placed] { movedOut(id, path, placed); }, Qt::QueuedConnection);
+    });
+}
+
+void DownloadManager::movedOut(quint32 id, const QString &reserved,
+                               const DownloadHolding::Placed &placed)
+{
+    m_reserved.remove(reserved);
+    const Held held = m_held.take(id);
+    m_holding.discard(id);
+    if (!held.download)
+        return;
+    const QString name = held.download->downloadFileName();
+    if (placed.path.isEmpty()) {
+        DownloadsWindow::shared()->settle(held.download, {}, tr("Failed: %1").arg(placed.error));
+        emit statusText(held.page, tr("Download of %1 failed: %2").arg(name, placed.error));
+        return;
+    }
+    m_placed.insert(id, placed.path);
+    DownloadsWindow::shared()->settle(held.download, placed.path, {});
+    emit statusText(
+        held.page,
+        tr("Saved %1 to %2").arg(QFileInfo(placed.path).fileName(), folderOf(placed.path)));
+}
+
+void DownloadManager::discard(quint32 id)
+{
+    const Held held = m_held.take(id);
+    if (held.download && !held.download->isFinished()) {
+        // Its own cancellation says so in the list and the status text.
+        held.download->cancel();
+    } else if (held.download) {
+        DownloadsWindow::shared()->settle(held.download, {}, DownloadsWindow::tr("Cancelled"));
+        emit statusText(held.page,
+                        tr("Download cancelled: %1").arg(held.download->downloadFileName()));
+    }
+    m_holding.discard(id);
+}
+
+void DownloadManager::follow(QWebEngineDownloadRequest *download, bool announce, bool held)
 {
     const QPointer<QWebEnginePage> page = download->page();
     const QString name = download->downloadFileName();
     const QString path = QDir(download->downloadDirectory()).filePath(name);
-    DownloadsWindow::shared()->add(download);
+    const quint32 id = download->id();
+    DownloadsWindow::shared()->add(download, held);
     // A page the user saved with Save As is no download to watch: it is listed, not shown.
-    if (announce && !download->isSavePageDownload())
+    if (announce && !download->isSavePageDownload() && !held)
         showDownloads(page);
     if (announce)
         emit statusText(page, tr("Downloading %1\u2026").arg(name));
     connect(download, &QWebEngineDownloadRequest::stateChanged, this,
-            [this, page, download, name, path](QWebEngineDownloadRequest::DownloadState state) {
+            [this, page, download, name, path, id](QWebEngineDownloadRequest::DownloadState state) {
                 switch (state) {
                 case QWebEngineDownloadRequest::DownloadCompleted:
-                    emit statusText(page, tr("Saved %1 to %2").arg(name, folderOf(path)));
+                    // A held file is saved once it has left the holding folder, if ever.
+                    if (!m_held.contains(id))
+                        emit statusText(page, tr("Saved %1 to %2").arg(name, folderOf(path)));
                     break;
                 case QWebEngineDownloadRequest::DownloadCancelled:
                     emit statusText(page, tr("Download cancelled: %1").arg(name));

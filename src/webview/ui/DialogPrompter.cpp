@@ -1,6 +1,7 @@
 #include "webview/ui/DialogPrompter.h"
 
 #include "webview/ui/CertificateErrorDialog.h"
+#include "webview/ui/DownloadsQuestion.h"
 #include "webview/ui/LoginDialog.h"
 #include "webview/ui/ScriptDialog.h"
 
@@ -74,6 +75,5 @@ Prompter::PageAnswer DialogPrompter::pageDialog(QWidget *parent, PageDialog kind
 
 bool DialogPrompter::allowDownloads(QWidget *parent, const QString &site)
 {
-    return yes(parent, tr("Downloads"),
-               tr("This site wants to download several files: %1\nDo you allow it?").arg(site));
+    return DownloadsQuestion::ask(parent, site);
 }

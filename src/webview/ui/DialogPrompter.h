@@ -2,7 +2,8 @@
 
 #include "webview/Prompter.h"
 
-// The questions as modal dialogs; each one's default button is the safe answer.
+// The questions as dialogs, modal but for those a page raises (its own dialogs, its downloads),
+// which leave its window usable; each one's default button is the safe answer.
 class DialogPrompter : public Prompter {
 public:
     QString saveAs(QWidget *parent, const QString &suggestedPath) override;

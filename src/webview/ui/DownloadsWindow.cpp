@@ -22,7 +22,9 @@ namespace {
 
 enum Column { NameColumn, SizeColumn, ProgressColumn, ActionsColumn };
 // What each row keeps about its download.
-enum Role { IdRole = Qt::UserRole, PathRole, FinishedRole, SavedRole };
+// A held download waits for the user's answer in a private folder: not saved yet, whatever
+// the engine says. Its outcome, once dropped, stands whatever the engine says.
+enum Role { IdRole = Qt::UserRole, PathRole, FinishedRole, SavedRole, HeldRole, OutcomeRole };
 
 // An outcome in place of the progress; a bar with no value yet would show no text at all.
 void showOutcome(QProgressBar *bar, int value, const QString &text)
@@ -116,21 +118,19 @@ DownloadsWindow::DownloadsWindow()
     connect(Command1, &QPushButton::clicked, this, &DownloadsWindow::clearFinished);
 }
 
-void DownloadsWindow::add(QWebEngineDownloadRequest *download)
+void DownloadsWindow::add(QWebEngineDownloadRequest *download, bool held)
 {
     const QString path = QDir(download->downloadDirectory()).filePath(download->downloadFileName());
     // A download the engine retries comes back as a new request: it takes over its old row.
-    QTreeWidgetItem *item = nullptr;
-    for (int i = 0; i < List1->topLevelItemCount() && !item; ++i) {
-        if (List1->topLevelItem(i)->data(NameColumn, IdRole) == download->id())
-            item = List1->topLevelItem(i);
-    }
+    QTreeWidgetItem *item = row(download->id());
     if (!item) {
         item = new QTreeWidgetItem(List1);
         item->setData(NameColumn, IdRole, download->id());
     }
     item->setText(NameColumn, download->downloadFileName());
-    item->setToolTip(NameColumn, QDir::toNativeSeparators(path));
+    item->setData(NameColumn, HeldRole, held);
+    // Where a held file waits is nobody's business: it is shown once it has its place.
+    item->setToolTip(NameColumn, held ? QString() : QDir::toNativeSeparators(path));
     item->setData(NameColumn, PathRole, path);
     auto *bar = new QProgressBar;
     bar->setObjectName(QStringLiteral("Progress"));
@@ -138,31 +138,18 @@ void DownloadsWindow::add(QWebEngineDownloadRequest *download)
     auto *cancel = rowButton(actions, "Cancel", tr("Cancel"));
     auto *open = rowButton(actions, "Open", tr("Open"));
     auto *folder = rowButton(actions, "ShowInFolder", tr("Show in folder"));
-    auto *row = new QHBoxLayout(actions);
-    row->setContentsMargins(0, 0, 0, 0);
+    auto *layout = new QHBoxLayout(actions);
+    layout->setContentsMargins(0, 0, 0, 0);
     for (QPushButton *button : {cancel, open, folder})
-        row->addWidget(button);
+        layout->addWidget(button);
     List1->setItemWidget(item, ProgressColumn, bar);
     List1->setItemWidget(item, ActionsColumn, actions);
 
     // The row's widgets go with the row, and their connections with them.
     const QPointer<QWebEngineDownloadRequest> guarded = download;
-    const auto update = [item, bar, cancel, open, folder, guarded] {
-        if (!guarded)
-            return;
-        showProgress(bar, guarded);
-        item->setText(SizeColumn, sizeOf(guarded));
-        // A broken download has ended for the user, though the engine may still try it again
-        // (as a new request, which takes over this row).
-        const bool finished = guarded->isFinished() ||
-                              guarded->state() == QWebEngineDownloadRequest::DownloadInterrupted;
-        const bool saved = guarded->state() == QWebEngineDownloadRequest::DownloadCompleted;
-        item->setData(NameColumn, FinishedRole, finished);
-        item->setData(NameColumn, SavedRole, saved);
-        cancel->setEnabled(!finished);
-        cancel->setVisible(!finished);
-        open->setVisible(saved);
-        folder->setVisible(saved);
+    const auto update = [this, item, guarded] {
+        if (guarded)
+            refresh(item, guarded);
     };
     connect(cancel, &QPushButton::clicked, download, &QWebEngineDownloadRequest::cancel);
     connect(open, &QPushButton::clicked, this, [this, item] { openFile(item); });
@@ -173,6 +160,64 @@ void DownloadsWindow::add(QWebEngineDownloadRequest *download)
     connect(download, &QWebEngineDownloadRequest::isFinishedChanged, bar, update);
     update();
     List1->scrollToItem(item);
+}
+
+void DownloadsWindow::settle(QWebEngineDownloadRequest *download, const QString &path,
+                             const QString &outcome)
+{
+    QTreeWidgetItem *item = row(download->id());
+    if (!item)
+        return;
+    item->setData(NameColumn, HeldRole, false);
+    if (path.isEmpty()) {
+        item->setData(NameColumn, OutcomeRole, outcome);
+    } else {
+        item->setText(NameColumn, QFileInfo(path).fileName());
+        item->setToolTip(NameColumn, QDir::toNativeSeparators(path));
+        item->setData(NameColumn, PathRole, path);
+    }
+    refresh(item, download);
+}
+
+QTreeWidgetItem *DownloadsWindow::row(quint32 id) const
+{
+    for (int i = 0; i < List1->topLevelItemCount(); ++i) {
+        if (List1->topLevelItem(i)->data(NameColumn, IdRole) == id)
+            return List1->topLevelItem(i);
+    }
+    return nullptr;
+}
+
+void DownloadsWindow::refresh(QTreeWidgetItem *item, const QWebEngineDownloadRequest *download)
+{
+    auto *bar = qobject_cast<QProgressBar *>(List1->itemWidget(item, ProgressColumn));
+    const QWidget *actions = List1->itemWidget(item, ActionsColumn);
+    if (!bar || !actions)
+        return;
+    const bool held = item->data(NameColumn, HeldRole).toBool();
+    const QString outcome = item->data(NameColumn, OutcomeRole).toString();
+    const QWebEngineDownloadRequest::DownloadState state = download->state();
+    const bool completed = state == QWebEngineDownloadRequest::DownloadCompleted;
+    if (!outcome.isEmpty())
+        showOutcome(bar, bar->value(), outcome);
+    else if (held && completed)
+        showOutcome(bar, 100, tr("Waiting for your answer"));
+    else
+        showProgress(bar, download);
+    item->setText(SizeColumn, sizeOf(download));
+    // A broken download has ended for the user, though the engine may still try it again (as a
+    // new request, which takes over this row). A held one ends when it is placed or dropped.
+    const bool finished =
+        !outcome.isEmpty() || state == QWebEngineDownloadRequest::DownloadInterrupted ||
+        state == QWebEngineDownloadRequest::DownloadCancelled || (completed && !held);
+    const bool saved = completed && !held && outcome.isEmpty();
+    item->setData(NameColumn, FinishedRole, finished);
+    item->setData(NameColumn, SavedRole, saved);
+    auto *cancel = actions->findChild<QPushButton *>(QStringLiteral("Cancel"));
+    cancel->setEnabled(!finished && !completed);
+    cancel->setVisible(!finished && !completed);
+    actions->findChild<QPushButton *>(QStringLiteral("Open"))->setVisible(saved);
+    actions->findChild<QPushButton *>(QStringLiteral("ShowInFolder"))->setVisible(saved);
 }
 
 void DownloadsWindow::open(const QWidget *anchor)
