@@ -60,6 +60,7 @@ private:
     void whenStarted(std::function<void()> call);
     void startUnlessAwaitingPaint();
     void open(const QString &text);
+    QString searchingText() const;
     void execute(int cmdID, const QVariant &in);
     void setTextSize(const QVariant &level);
     int textSize() const;
@@ -69,6 +70,8 @@ private:
     void handleLoadStarted();
     void handleLoadProgress(int progress);
     void handleLoadingChanged(const QWebEngineLoadingInfo &loading);
+    void handleUrlChanged();
+    void handleTitleChanged(const QString &title);
     void handleNewWindowRequested(QWebEngineNewWindowRequest &request);
 
     QWebEngineView *m_view = nullptr;
@@ -84,4 +87,6 @@ private:
     // What became of the load under way: the user stopped it, or it turned into a download.
     bool m_stopped = false;
     bool m_downloading = false;
+    // The words whose result page is on its way, until it completes.
+    QString m_searchingFor;
 };
