@@ -61,7 +61,9 @@ bool AddressSuggestions::eventFilter(QObject *watched, QEvent *event)
             close();
         return false;
     }
-    if (event->type() == QEvent::FocusOut) {
+    // The box's own list of favourites (a click on its arrow, Alt+Down, F4) takes the place of
+    // this one.
+    if (event->type() == QEvent::FocusOut || event->type() == QEvent::MouseButtonPress) {
         close();
         return false;
     }
@@ -73,6 +75,10 @@ bool AddressSuggestions::handleKey(QEvent *event)
     if (event->type() != QEvent::ShortcutOverride && event->type() != QEvent::KeyPress)
         return false;
     const auto *key = static_cast<QKeyEvent *>(event);
+    if (key->key() == Qt::Key_F4 || (key->modifiers() & Qt::AltModifier)) {
+        close();
+        return false;
+    }
     if (key->modifiers() != Qt::NoModifier && key->modifiers() != Qt::KeypadModifier)
         return false;
     const int row = m_list->currentRow();

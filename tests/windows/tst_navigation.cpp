@@ -452,6 +452,14 @@ void NavigationTest::aSuggestionIsVisitedAsTypedAndEscKeepsWhatWasTyped()
     QTest::keyClick(m_window->Text1, Qt::Key_Escape);
     QCOMPARE(m_window->Text1->currentText(), QString("http://shown.test/"));
     QVERIFY(view()->calls.isEmpty());
+
+    // The box's own list of favourites takes the place of the suggestions.
+    type("example");
+    QVERIFY(!offered().isEmpty());
+    QTest::keyClick(m_window->Text1, Qt::Key_Down, Qt::AltModifier);
+    QCOMPARE(offered(), QStringList());
+    QTRY_VERIFY(m_window->Text1->view()->isVisible());
+    m_window->Text1->hidePopup();
 }
 
 ZV_TEST_MAIN(NavigationTest)
