@@ -51,6 +51,8 @@ void UserAddressTest::anExistingLocalPathBecomesAFileAddress()
     const QString full = folder.file("page.html");
     QCOMPARE(UserAddress::toUrl(full, folder.path()), QUrl::fromLocalFile(full));
     QCOMPARE(UserAddress::toUrl("page.html", folder.path()), QUrl::fromLocalFile(full));
+    QCOMPARE(UserAddress::toUrl(" ~/page.html", folder.path()),
+             QUrl::fromLocalFile(QDir::homePath() + "/page.html"));
 }
 
 void UserAddressTest::addressOrWords_data()
