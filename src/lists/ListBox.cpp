@@ -1,5 +1,6 @@
 #include "lists/ListBox.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QStringListModel>
 
@@ -59,6 +60,16 @@ void ListBox::selectRow(int row)
     const QModelIndex index = m_model->index(row);
     selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
     scrollTo(index);
+}
+
+void ListBox::keyPressEvent(QKeyEvent *event)
+{
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && event->modifiers() == Qt::NoModifier && selectedRow() >= 0) {
+        emit DblClick();
+        return;
+    }
+    QListView::keyPressEvent(event);
 }
 
 void ListBox::mouseDoubleClickEvent(QMouseEvent *event)

@@ -29,11 +29,13 @@ public:
     void selectRow(int row);
 
 signals:
-    // A double-click anywhere in the list, on a row or below the last one.
+    // A double-click anywhere in the list, on a row or below the last one; also Enter on the
+    // selected row, for those who use the keyboard.
     void DblClick();
 
 protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     QStringListModel *m_model;

@@ -6,6 +6,7 @@
 #include "app/Twips.h"
 #include "lists/EntryListModel.h"
 #include "lists/ListFile.h"
+#include "main_window/AddressSuggestions.h"
 #include "main_window/LoadStamp.h"
 #include "main_window/StatusBar.h"
 #include "main_window/StatusPainting.h"
@@ -150,6 +151,12 @@ void Form1::connectEvents()
     // The box takes the focus, its line edit the clicks.
     Text1->installEventFilter(this);
     Text1->lineEdit()->installEventFilter(this);
+    // Its keys come before the window's own: Esc closes the list before it restores the box.
+    auto *suggestions = new AddressSuggestions(Text1);
+    connect(suggestions, &AddressSuggestions::chosen, this, [this](const QString &address) {
+        Text1->setEditText(address);
+        Command1->click();
+    });
 
     connect(WebBrowser1, &WebView::StatusTextChange, this, &Form1::WebBrowser1_StatusTextChange);
     connect(WebBrowser1, &WebView::ProgressChange, this, &Form1::WebBrowser1_ProgressChange);
@@ -157,6 +164,8 @@ void Form1::connectEvents()
     connect(WebBrowser1, &WebView::NewWindow2, this, &Form1::WebBrowser1_NewWindow2,
             Qt::DirectConnection);
     connect(WebBrowser1, &WebView::DocumentComplete, this, &Form1::WebBrowser1_DocumentComplete);
+    connect(WebBrowser1, &WebView::LocationChange, this, &Form1::WebBrowser1_LocationChange);
+    connect(WebBrowser1, &WebView::TitleChange, this, &Form1::WebBrowser1_TitleChange);
     connect(WebBrowser1, &WebView::AddFavoriteRequested, this,
             &Form1::WebBrowser1_AddFavoriteRequested);
     connect(WebBrowser1, &WebView::SearchRequested, this, &Form1::WebBrowser1_SearchRequested);
@@ -205,7 +214,8 @@ void Form1::Form_Resize()
 
 void Form1::Command1_Click()
 {
-    WebBrowser1->Navigate2(Text1->currentText());
+    m_submitted = Text1->currentText();
+    WebBrowser1->Navigate2(*m_submitted);
 }
 
 void Form1::Command2_Click()
@@ -270,7 +280,9 @@ void Form1::WebBrowser1_DocumentComplete()
             ListFile::AppendLine(Product::HistoryFile, WebBrowser1->LocationURL());
         !line)
         listWriteFailed(Product::HistoryFile, line.reason);
-    Text1->setEditText(WebBrowser1->LocationURL());
+    m_pageAddress = WebBrowser1->LocationURL();
+    m_submitted.reset();
+    Text1->setEditText(m_pageAddress);
     setWindowTitle(Product::Name + QStringLiteral(" - ") + WebBrowser1->LocationName());
     if (!m_pendingNotice.isEmpty()) {
         m_notice = std::exchange(m_pendingNotice, QString());
@@ -309,6 +321,28 @@ void Form1::forgetListWriteFailures()
     toldListWriteFailures().clear();
 }
 
+void Form1::WebBrowser1_LocationChange(const QString &URL)
+{
+    const bool editing = editingAddress();
+    m_pageAddress = URL;
+    m_submitted.reset();
+    if (!editing)
+        Text1->setEditText(URL);
+}
+
+void Form1::WebBrowser1_TitleChange(const QString &Text)
+{
+    // Before the first page, the caption is the window's own.
+    if (!m_firstLoad)
+        setWindowTitle(Product::Name + QStringLiteral(" - ") + Text);
+}
+
+bool Form1::editingAddress() const
+{
+    const QString text = Text1->currentText();
+    return Text1->hasFocus() && text != m_pageAddress && text != m_submitted;
+}
+
 void Form1::WebBrowser1_AddFavoriteRequested(const QString &URL)
 {
     // As Add stores it, but the user already sees what was chosen: no message. A failure ends
@@ -332,6 +366,8 @@ void Form1::WebBrowser1_ViewSourceRequested()
 
 bool Form1::eventFilter(QObject *watched, QEvent *event)
 {
+    if ((watched == Text1 || watched == Text1->lineEdit()) && addressEscape(event))
+        return true;
     if (watched == centralWidget() && event->type() == QEvent::Resize)
         Form_Resize();
     else if (watched == Text2 && event->type() == QEvent::FocusIn)

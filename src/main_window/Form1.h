@@ -5,6 +5,7 @@
 
 #include <QMainWindow>
 #include <functional>
+#include <optional>
 
 class QAction;
 class QComboBox;
@@ -47,6 +48,10 @@ public:
     void WebBrowser1_ProgressChange(int Progress, int ProgressMax);
     void WebBrowser1_NewWindow2(QObject **ppDisp, bool *Cancel);
     void WebBrowser1_DocumentComplete();
+    // The shown page's address or title changed without a document completing: the address box
+    // follows unless the user is editing it; the caption follows once a page has completed.
+    void WebBrowser1_LocationChange(const QString &URL);
+    void WebBrowser1_TitleChange(const QString &Text);
     // The page's context menu: the link as a favourite (no message), a web search for the
     // selection, the page's source as View Source shows it.
     void WebBrowser1_AddFavoriteRequested(const QString &URL);
@@ -129,6 +134,11 @@ private:
     void stepTextSize(int step);
     // Esc stops a load; while nothing loads, the key stays with the page.
     void updateStopKey();
+    // Esc in the address box: its text back to the shown page's address, or, when it shows that,
+    // the focus to the page. True when the event was taken.
+    bool addressEscape(QEvent *event);
+    // The user has typed into the address box something not yet sent with GO.
+    bool editingAddress() const;
     void setTextSize(int level);
     void applyLayout();
 
@@ -142,4 +152,8 @@ private:
     // Why list entries stop appearing: waiting for the page to complete, then shown.
     QString m_pendingNotice;
     QString m_notice;
+    // The address of the page shown, as the box last showed it for the page.
+    QString m_pageAddress;
+    // The text GO last sent, until the page it asked for (or none) is shown.
+    std::optional<QString> m_submitted;
 };

@@ -3,6 +3,7 @@
 #include "webview/WebView.h"
 
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QShortcut>
 #include <algorithm>
@@ -49,6 +50,29 @@ void Form1::focusAddress()
 {
     Text1->setFocus(Qt::ShortcutFocusReason);
     Text1->lineEdit()->selectAll();
+}
+
+bool Form1::addressEscape(QEvent *event)
+{
+    if (event->type() != QEvent::ShortcutOverride && event->type() != QEvent::KeyPress)
+        return false;
+    const auto *key = static_cast<QKeyEvent *>(event);
+    if (key->key() != Qt::Key_Escape || key->modifiers() != Qt::NoModifier)
+        return false;
+    const bool restores = Text1->currentText() != m_pageAddress;
+    if (event->type() == QEvent::ShortcutOverride) {
+        // Typed text is put back before Esc stops a load; the page's own address lets it.
+        if (restores)
+            event->accept();
+        return restores;
+    }
+    if (restores) {
+        Text1->setEditText(m_pageAddress);
+        Text1->lineEdit()->selectAll();
+    } else {
+        WebBrowser1->setFocus(Qt::ShortcutFocusReason);
+    }
+    return true;
 }
 
 void Form1::stepTextSize(int step)

@@ -78,6 +78,12 @@ signals:
     // the new window; leaving it null refuses the window.
     void NewWindow2(QObject **ppDisp, bool *Cancel);
     void DocumentComplete(QObject *pDisp, const QString &URL);
+    // The shown page's address changed without a document completing (a fragment, the page's own
+    // history entries), or a navigation ended without replacing the page (a download, a link for
+    // another program): URL is the address of the page now shown. Never raised during a load.
+    void LocationChange(const QString &URL);
+    // The shown page changed its own title; never raised during a load.
+    void TitleChange(const QString &Text);
     // Commands of the page's context menu that belong to the window.
     void AddFavoriteRequested(const QString &URL);
     void SearchRequested(const QString &Text);

@@ -11,6 +11,7 @@
 #include "support/WindowFixture.h"
 #include "support/Windows.h"
 #include "support/WorkingFolder.h"
+#include "webview/TypedText.h"
 #include "webview/WebViewSettings.h"
 #include "webview/engine/EngineWebView.h"
 
@@ -68,6 +69,8 @@ private slots:
     void aPageThatStopsItsOwnLoadStillCompletes();
     void anAddressBeyondLatinIsKeptEncodedAndLeadsBack();
     void editingKeysStayInAPageField();
+    void sameDocumentChangesMoveTheAddressAndCaptionOnly();
+    void typedWordsAreSearchedForOnTheWeb();
 
 public slots:
     // Stands in for the desktop's program for mailto: links.
@@ -117,6 +120,9 @@ void BrowsingTest::initTestCase()
     m_server.serveHtml("/field", "<title>Field</title><input id=f value='hello world'>"
                                  "<p>Some text</p><script>var escapes = 0; addEventListener("
                                  "'keydown', e => { if (e.key == 'Escape') ++escapes; })</script>");
+    // The web search's page for typed words, reached through the proxy as the IDN host is.
+    m_server.serveHtml(TypedText::searchAddress("c# x"), "<title>Results</title>");
+    m_server.serveHtml("/deck", "<title>Deck</title><p>Slides</p>");
     m_server.serveHtml("/flood", "<title>Flood</title><script>for (let i = 0; i < 30; ++i) "
                                  "window.open('/flooded' + i);</script>");
 }
@@ -205,6 +211,56 @@ void BrowsingTest::tabGoesFromTheToolbarThroughThePageToTheAddressBox()
     QTRY_COMPARE(QApplication::focusWidget(), add);
 }
 
+// A fragment or the page's own history entry moves the address box and the caption with the
+// page, but completes no document: no history line.
+void BrowsingTest::sameDocumentChangesMoveTheAddressAndCaptionOnly()
+{
+    Form1 *window = m_fixture.showLoaded();
+    QVERIFY(window);
+    window->WebBrowser1->Navigate(m_server.url("/deck").toString());
+    QTRY_COMPARE_WITH_TIMEOUT(window->windowTitle(), QString("Zarvo Velmora 1.0 - Deck"), 20000);
+    const QByteArray history = WorkingFolder::read("History.DAT");
+    QSignalSpy completed(window->WebBrowser1, &WebView::DocumentComplete);
+
+    QVERIFY(PageScript::evaluate(engineOf(window), "location.hash = '#/2/1'; 1").isValid());
+    QTRY_COMPARE_WITH_TIMEOUT(window->Text1->currentText(),
+                              m_server.url("/deck").toString() + "#/2/1", 20000);
+    QVERIFY(PageScript::evaluate(engineOf(window),
+                                 "history.pushState({}, '', '/deck/3'); document.title = 'Slide "
+                                 "3'; 1")
+                .isValid());
+    QTRY_COMPARE_WITH_TIMEOUT(window->Text1->currentText(), m_server.url("/deck/3").toString(),
+                              20000);
+    QTRY_COMPARE_WITH_TIMEOUT(window->windowTitle(), QString("Zarvo Velmora 1.0 - Slide 3"), 20000);
+    QCOMPARE(completed.size(), 0);
+    QCOMPARE(WorkingFolder::read("History.DAT"), history);
+}
+
+void BrowsingTest::typedWordsAreSearchedForOnTheWeb()
+{
+    Form1 *window = m_fixture.showLoaded();
+    QVERIFY(window);
+    QTRY_COMPARE_WITH_TIMEOUT(window->windowTitle().startsWith("Zarvo Velmora 1.0 - "), true,
+                              20000);
+    QSignalSpy status(window->WebBrowser1, &WebView::StatusTextChange);
+    window->Text1->setFocus();
+    window->Text1->clearEditText();
+    QTest::keyClicks(window->Text1, " c# x");
+    QTest::keyClick(window->Text1, Qt::Key_Return);
+    const QString searching = "Searching the web for 'c# x'";
+    QCOMPARE(window->StatusBar1->panelText(1), searching);
+    QTRY_COMPARE_WITH_TIMEOUT(window->windowTitle(), QString("Zarvo Velmora 1.0 - Results"), 20000);
+    QCOMPARE(m_server.requests().count(TypedText::searchAddress("c# x")), 1);
+    // Said from Enter until the result page completes, and nothing else meanwhile.
+    QStringList said;
+    for (const QList<QVariant> &text : status)
+        said.append(text[0].toString());
+    QCOMPARE(said.last(), QString("Done"));
+    said.removeLast();
+    said.removeDuplicates();
+    QCOMPARE(said, QStringList{searching});
+}
+
 Form1 *BrowsingTest::windowOn(const QString &path, const QString &host)
 {
     Form1 *window = m_fixture.showLoaded();
@@ -275,6 +331,16 @@ void BrowsingTest::aLinkThatShowsNoPageLeavesThePageAsItWas()
     QVERIFY(m_mailOpened.isEmpty());
     // Only the link for another program was asked about; the download went to its folder.
     QCOMPARE(prompter.asked.size(), page == "/to-mail" ? 1 : 0);
+    if (page == "/to-download") {
+        // Typed, the download's address leaves the box too: Add would store the page shown.
+        window->Text1->setFocus();
+        window->Text1->clearEditText();
+        QTest::keyClicks(window->Text1, m_server.url(request).toString());
+        QTest::keyClick(window->Text1, Qt::Key_Return);
+        QTRY_COMPARE_WITH_TIMEOUT(m_server.requests().count(request), 2, 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(window->Text1->currentText(), address, 20000);
+        QCOMPARE(completed.size(), 0);
+    }
     QFile::remove(WebViewSettings::filePath());
 }
 

@@ -312,6 +312,14 @@ void DownloadsTest::theWindowOpensOverItsMainWindowAndOpensTheFile()
     // Open and a double-click hand the file to the desktop, Show in folder its folder.
     const QString file = m_folder->filePath("report.txt");
     QVERIFY(lastRow<QPushButton>("Open")->isVisible());
+    // The buttons that came as it ended are whole: the column grew no narrower than they are.
+    for (const char *name : {"Open", "ShowInFolder"}) {
+        const QPushButton *button = lastRow<QPushButton>(name);
+        QVERIFY2(button->width() >= button->sizeHint().width(), name);
+        QVERIFY2(list->viewport()->rect().contains(
+                     QRect(button->mapTo(list->viewport(), QPoint()), button->size())),
+                 name);
+    }
     lastRow<QPushButton>("Open")->click();
     lastRow<QPushButton>("ShowInFolder")->click();
     const QPoint onName = list->visualItemRect(row).topLeft() + QPoint(60, 5);

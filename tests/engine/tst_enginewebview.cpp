@@ -4,9 +4,12 @@
 #include "webview/WebViewSettings.h"
 #include "webview/engine/BrowserProfile.h"
 #include "webview/engine/EngineWebView.h"
+#include "webview/ui/FullScreenWindow.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QLabel>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTcpServer>
@@ -15,6 +18,7 @@
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineView>
+#include <memory>
 
 class EngineWebViewTest : public QObject {
     Q_OBJECT
@@ -33,6 +37,7 @@ private slots:
     void hoveringShowsLinksAndClearsOnlyAShownOne();
     void callsBeforeTheEngineStartsAreKeptInOrder();
     void aShownViewStartsItsEngineAfterItsFirstPaint();
+    void fullScreenSaysOnceHowToLeaveIt();
 
 private:
     LoopbackServer m_server;
@@ -159,6 +164,24 @@ void EngineWebViewTest::documentGivesTheRootElementsMarkup()
     QVERIFY(markup);
     QVERIFY(markup->startsWith("<head><title>Loopback page</title></head><body>"));
     QVERIFY(!markup->contains("<html"));
+}
+
+// Full screen says how to leave it, at its top, for three seconds, and then no more.
+void EngineWebViewTest::fullScreenSaysOnceHowToLeaveIt()
+{
+    EngineWebView view;
+    QElapsedTimer shown;
+    shown.start();
+    auto window = std::make_unique<FullScreenWindow>(view.engineView());
+    const QLabel *notice = window->findChild<QLabel *>("FullScreenNotice");
+    QVERIFY(notice);
+    QCOMPARE(notice->text(), QString("Press Esc to leave full screen"));
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    QVERIFY(notice->isVisible());
+    QVERIFY(notice->geometry().bottom() < window->height() / 4);
+    QVERIFY(qAbs(notice->geometry().center().x() - window->width() / 2) <= 1);
+    QTRY_VERIFY_WITH_TIMEOUT(!window->findChild<QLabel *>("FullScreenNotice"), 10000);
+    QVERIFY(shown.elapsed() >= 2900);
 }
 
 ZV_TEST_MAIN(EngineWebViewTest)

@@ -10,6 +10,7 @@
 #include "webview/ui/FindBar.h"
 #include "webview/ui/PagePropertiesDialog.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QDir>
@@ -47,6 +48,20 @@ QMenu *shownPageMenu()
             return qobject_cast<QMenu *>(widget);
     }
     return nullptr;
+}
+
+// The menu's entries as assistive technology is told of them: items of this menu, shown.
+QStringList accessibleItems(QMenu *menu)
+{
+    QStringList items;
+    QAccessibleInterface *shown = QAccessible::queryAccessibleInterface(menu);
+    for (int i = 0; shown && i < shown->childCount(); ++i) {
+        QAccessibleInterface *item = shown->child(i);
+        if (item && item->isValid() && item->parent() == shown && !item->state().invisible &&
+            item->role() != QAccessible::Separator)
+            items.append(item->text(QAccessible::Name));
+    }
+    return items;
 }
 
 QAction *itemOf(QMenu *menu, const QString &text)
@@ -321,6 +336,14 @@ void PageCommandsTest::thePageMenuFitsAWindowWithoutTabs()
         }
         return list;
     };
+    // Every entry shown is told to assistive technology, in every menu of the run.
+    const auto toldWhole = [&texts](QMenu *menu) {
+        QStringList shown = texts(menu);
+        shown.replaceInStrings("&", "");
+        QStringList told = accessibleItems(menu);
+        told.replaceInStrings("&", "");
+        return told == shown;
+    };
 
     // The page laid out, so a click lands on what it shows; the engine answers a click with
     // its menu later, slowly on a busy machine.
@@ -331,6 +354,7 @@ void PageCommandsTest::thePageMenuFitsAWindowWithoutTabs()
     QTest::mouseClick(input, Qt::RightButton, {}, QPoint(20, 20));
     QTRY_VERIFY_WITH_TIMEOUT(shownPageMenu(), 20000);
     QMenu *menu = shownPageMenu();
+    QVERIFY(toldWhole(menu));
     QStringList items = texts(menu);
     QVERIFY2(items.filter("tab", Qt::CaseInsensitive).isEmpty(), qPrintable(items.join('|')));
     QVERIFY2(items.filter("new window", Qt::CaseInsensitive).size() == 1,
@@ -357,6 +381,7 @@ void PageCommandsTest::thePageMenuFitsAWindowWithoutTabs()
     QTest::mouseClick(input, Qt::RightButton, {}, QPoint(20, 20));
     QTRY_VERIFY_WITH_TIMEOUT(shownPageMenu(), 20000);
     menu = shownPageMenu();
+    QVERIFY2(toldWhole(menu), qPrintable(accessibleItems(menu).join('|')));
     for (QAction *action : menu->actions()) {
         if (action->text().contains("new window", Qt::CaseInsensitive))
             action->trigger();
@@ -373,6 +398,7 @@ void PageCommandsTest::thePageMenuFitsAWindowWithoutTabs()
     QTest::mouseClick(input, Qt::RightButton, {}, QPoint(10, 205));
     QTRY_VERIFY_WITH_TIMEOUT(shownPageMenu(), 20000);
     menu = shownPageMenu();
+    QVERIFY2(toldWhole(menu), qPrintable(accessibleItems(menu).join('|')));
     items = texts(menu);
     QVERIFY2(items.contains("Search for 'banana split'"), qPrintable(items.join('|')));
     QVERIFY2(!items.contains("Add Link to Favorites"), qPrintable(items.join('|')));

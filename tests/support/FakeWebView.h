@@ -45,6 +45,8 @@ public:
 
     // The events, raised as the engine would.
     void raiseDocumentComplete() { emit DocumentComplete(this, locationURL); }
+    void raiseLocationChange() { emit LocationChange(locationURL); }
+    void raiseTitleChange() { emit TitleChange(locationName); }
 
     QStringList calls;
     QString locationURL;

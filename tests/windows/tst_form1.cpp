@@ -5,9 +5,11 @@
 #include "support/FakeWebView.h"
 #include "support/TestMain.h"
 #include "support/WindowFixture.h"
+#include "webview/ui/DownloadsWindow.h"
 
 #include <QComboBox>
 #include <QFile>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -17,6 +19,7 @@
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
+#include <QTreeWidget>
 #include <memory>
 
 namespace {
@@ -48,6 +51,7 @@ private slots:
     void layoutFollowsTheClientSize();
     void theShownWindowShowsEveryControlWhole_data();
     void theShownWindowShowsEveryControlWhole();
+    void theDownloadsWindowShowsEachRowsButtonsWhole();
 
 private:
     WindowFixture m_fixture;
@@ -277,6 +281,72 @@ void Form1Test::theShownWindowShowsEveryControlWhole()
     // Panel 1 takes the rest, never less than its minimum.
     const QWidget *panel1 = window->StatusBar1->findChild<QLabel *>("Panel1");
     QVERIFY(panel1->width() >= Twips::toPixels(900, Twips::dpiOf(window)));
+}
+
+// At any scale (CTest runs this at 1x and 2x too), the downloads window opens wide enough for the
+// buttons of its rows, a running download's and a saved one's, each whole with its whole text,
+// and keeps the size the user gives it.
+void Form1Test::theDownloadsWindowShowsEachRowsButtonsWhole()
+{
+    QPointer<Form1> window = Form1::newLoaded();
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    DownloadsWindow *downloads = DownloadsWindow::shared();
+    QTreeWidget *list = downloads->List1;
+    // Rows as a download makes them: the three buttons, then those of its state shown; the first
+    // one finishes once the window is open.
+    QList<QPushButton *> first;
+    for (const bool saved : {false, true}) {
+        auto *item = new QTreeWidgetItem(list, {"annual-report-2024-final-version.pdf", "12.3 MB"});
+        auto *actions = new QWidget;
+        auto *row = new QHBoxLayout(actions);
+        row->setContentsMargins(0, 0, 0, 0);
+        QList<QPushButton *> buttons;
+        for (const char *text : {"Cancel", "Open", "Show in folder"})
+            buttons.append(new QPushButton(QString::fromLatin1(text), actions));
+        for (QPushButton *button : buttons)
+            row->addWidget(button);
+        list->setItemWidget(item, 2, new QProgressBar);
+        list->setItemWidget(item, 3, actions);
+        buttons[0]->setVisible(!saved);
+        buttons[1]->setVisible(saved);
+        buttons[2]->setVisible(saved);
+        if (first.isEmpty())
+            first = buttons;
+    }
+    downloads->open(window);
+    QVERIFY(QTest::qWaitForWindowExposed(downloads));
+    first[0]->setVisible(false);
+    first[1]->setVisible(true);
+    first[2]->setVisible(true);
+    QCoreApplication::processEvents();
+    QWidget *viewport = list->viewport();
+    int shown = 0;
+    for (QPushButton *button : list->findChildren<QPushButton *>()) {
+        if (!button->isVisibleTo(downloads))
+            continue;
+        const QRect at(button->mapTo(viewport, QPoint()), button->size());
+        QVERIFY2(viewport->rect().contains(at), qPrintable(button->text()));
+        QStyleOptionButton option;
+        option.initFrom(button);
+        option.text = button->text();
+        const QRect room =
+            button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
+        QVERIFY2(button->fontMetrics().horizontalAdvance(button->text()) <= room.width(),
+                 qPrintable(button->text()));
+        ++shown;
+    }
+    QCOMPARE(shown, 4);
+
+    // What the user resizes it to stays for the run.
+    const QSize resized = downloads->size() + QSize(40, 30);
+    downloads->resize(resized);
+    downloads->close();
+    downloads->open(window);
+    QVERIFY(QTest::qWaitForWindowExposed(downloads));
+    QCOMPARE(downloads->size(), resized);
+    downloads->close();
+    list->clear();
 }
 
 ZV_TEST_MAIN(Form1Test)

@@ -159,10 +159,15 @@ void ListWindowsTest::doubleClickVisitsTheSelectedRow_data()
     QTest::addColumn<QString>("which");
     QTest::addColumn<int>("row"); // -1: below the rows, nothing selected
     QTest::addColumn<QString>("navigated");
+    QTest::addColumn<bool>("enter"); // Enter on the selected row in place of the double-click
     for (const QString which : {"Favorites", "History"}) {
-        QTest::addRow("%s, a row", qPrintable(which)) << which << 2 << "Navigate http://c/";
-        QTest::addRow("%s, a blank row", qPrintable(which)) << which << 1 << "Navigate ";
-        QTest::addRow("%s, nothing selected", qPrintable(which)) << which << -1 << "Navigate ";
+        QTest::addRow("%s, a row", qPrintable(which))
+            << which << 2 << "Navigate http://c/" << false;
+        QTest::addRow("%s, a blank row", qPrintable(which)) << which << 1 << "Navigate " << false;
+        QTest::addRow("%s, nothing selected", qPrintable(which))
+            << which << -1 << "Navigate " << false;
+        QTest::addRow("%s, Enter on a row", qPrintable(which))
+            << which << 2 << "Navigate http://c/" << true;
     }
 }
 
@@ -177,7 +182,13 @@ void ListWindowsTest::doubleClickVisitsTheSelectedRow()
     QVERIFY(QTest::qWaitForWindowActive(shown.window));
     // The focus makes the first row current; that alone selects nothing.
     QTRY_VERIFY(shown.List1->currentIndex().isValid());
-    click(shown.List1, row, true);
+    QFETCH(bool, enter);
+    if (enter) {
+        shown.List1->selectRow(row);
+        QTest::keyClick(shown.List1, Qt::Key_Return);
+    } else {
+        click(shown.List1, row, true);
+    }
     QCOMPARE(callsAfterLoad(startUp), QStringList{navigated});
     // The Favorites window closes; the History window stays open for the next row.
     QCOMPARE(shown.window->isVisible(), which == "History");

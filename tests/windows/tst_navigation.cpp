@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
@@ -54,9 +55,18 @@ private slots:
     void emptyAddressAndTitle();
     void aHistoryThatCannotBeWrittenKeepsTheWindowWorking();
     void aNewWindowRequestGetsALoadedMainWindow();
+    void escapePutsThePageAddressBackThenLeavesToThePage();
+    void theAddressBoxAndCaptionFollowTheShownPage();
+    void aNavigationWithoutADocumentLeavesTheBoxAtTheShownPage();
+    void typingOffersFavouritesThenTheNewestHistoryAddresses();
+    void aSuggestionIsVisitedAsTypedAndEscKeepsWhatWasTyped();
 
 private:
     FakeWebView *view() const { return FakeWebView::of(m_window); }
+    QListWidget *suggestions() const { return m_window->findChild<QListWidget *>("Suggestions"); }
+    // What the pop-up shows, in order; nothing when it is closed.
+    QStringList offered() const;
+    void type(const QString &text);
 
     WindowFixture m_fixture;
     Form1 *m_window = nullptr;
@@ -267,6 +277,189 @@ void NavigationTest::aNewWindowRequestGetsALoadedMainWindow()
     QVERIFY(window->isVisible());
     QCOMPARE(window->Text1->count(), 1); // its own copy of the favourites
     QVERIFY(view()->calls.isEmpty());    // the opener keeps its page
+}
+
+void NavigationTest::escapePutsThePageAddressBackThenLeavesToThePage()
+{
+    view()->locationURL = "http://shown.example/";
+    view()->raiseDocumentComplete();
+    m_window->Text1->setFocus();
+    QTRY_VERIFY(m_window->Text1->hasFocus());
+    m_window->Text1->lineEdit()->selectAll();
+    QTest::keyClicks(m_window->Text1, "typed");
+    QTest::keyClick(m_window->Text1, Qt::Key_Escape);
+    QCOMPARE(m_window->Text1->currentText(), QString("http://shown.example/"));
+    QCOMPARE(m_window->Text1->lineEdit()->selectedText(), QString("http://shown.example/"));
+    QVERIFY(m_window->Text1->hasFocus());
+    QTest::keyClick(m_window->Text1, Qt::Key_Escape);
+    QTRY_VERIFY(view()->hasFocus());
+    QCOMPARE(m_window->Text1->currentText(), QString("http://shown.example/"));
+
+    // While a page loads, Esc puts the typed text back before it stops anything.
+    view()->busy = true;
+    emit view()->ProgressChange(10, 100);
+    m_window->Text1->setFocus();
+    QTRY_VERIFY(m_window->Text1->hasFocus());
+    QTest::keyClicks(m_window->Text1, "more");
+    view()->calls.clear();
+    QTest::keyClick(m_window->Text1, Qt::Key_Escape);
+    QCOMPARE(m_window->Text1->currentText(), QString("http://shown.example/"));
+    QCOMPARE(view()->calls, QStringList());
+    QTest::keyClick(m_window->Text1, Qt::Key_Escape);
+    QCOMPARE(view()->calls, QStringList{"Stop"});
+}
+
+void NavigationTest::theAddressBoxAndCaptionFollowTheShownPage()
+{
+    view()->locationURL = "http://deck.example/";
+    view()->locationName = "Deck";
+    view()->raiseDocumentComplete();
+    const QByteArray history = WorkingFolder::read("History.DAT");
+
+    // Not focused: the box and the caption follow the page.
+    view()->locationURL = "http://deck.example/#/2/1";
+    view()->locationName = "Deck, slide 2";
+    view()->raiseLocationChange();
+    view()->raiseTitleChange();
+    QCOMPARE(m_window->Text1->currentText(), QString("http://deck.example/#/2/1"));
+    QCOMPARE(m_window->windowTitle(), QString("Zarvo Velmora 1.0 - Deck, slide 2"));
+
+    // Focused but unchanged: still the page's.
+    m_window->Text1->setFocus();
+    QTRY_VERIFY(m_window->Text1->hasFocus());
+    view()->locationURL = "http://deck.example/#/3";
+    view()->raiseLocationChange();
+    QCOMPARE(m_window->Text1->currentText(), QString("http://deck.example/#/3"));
+
+    // Being edited: what the user types stays, and Esc brings the page's new address.
+    m_window->Text1->lineEdit()->selectAll();
+    QTest::keyClicks(m_window->Text1, "elsewhere");
+    view()->locationURL = "http://deck.example/#/4";
+    view()->raiseLocationChange();
+    QCOMPARE(m_window->Text1->currentText(), QString("elsewhere"));
+    QTest::keyClick(m_window->Text1, Qt::Key_Escape);
+    QCOMPARE(m_window->Text1->currentText(), QString("http://deck.example/#/4"));
+
+    // Neither writes history nor counts as a document.
+    QCOMPARE(WorkingFolder::read("History.DAT"), history);
+}
+
+void NavigationTest::aNavigationWithoutADocumentLeavesTheBoxAtTheShownPage()
+{
+    view()->locationURL = "http://shown.example/";
+    view()->raiseDocumentComplete();
+    m_window->Text1->setFocus();
+    QTRY_VERIFY(m_window->Text1->hasFocus());
+    m_window->Text1->lineEdit()->selectAll();
+    QTest::keyClicks(m_window->Text1, "http://shown.example/file.zip");
+    QTest::keyClick(m_window->Text1, Qt::Key_Return);
+    // It became a download: the page stays, and so does its address in the box (which Add
+    // would store).
+    view()->raiseLocationChange();
+    QCOMPARE(m_window->Text1->currentText(), QString("http://shown.example/"));
+}
+
+QStringList NavigationTest::offered() const
+{
+    QStringList shown;
+    for (int row = 0; suggestions()->isVisible() && row < suggestions()->count(); ++row)
+        shown.append(suggestions()->item(row)->text());
+    return shown;
+}
+
+void NavigationTest::type(const QString &text)
+{
+    m_window->Text1->setFocus();
+    QTRY_VERIFY(m_window->Text1->hasFocus());
+    m_window->Text1->clearEditText();
+    QTest::keyClicks(m_window->Text1, text);
+}
+
+void NavigationTest::typingOffersFavouritesThenTheNewestHistoryAddresses()
+{
+    WorkingFolder::write("Favorites.DAT", "http://example.com/\r\nhttp://Docs.EXAMPLE.org/Guide\r\n"
+                                          "http://other.test/\r\n");
+    QVERIFY(ListFile::AppendLine("History.DAT", "http://old.example.net/"));
+    QVERIFY(ListFile::AppendLine("History.DAT", "http://example.com/"));
+    QVERIFY(ListFile::AppendLine("History.DAT", "notes on example"));
+    QVERIFY(ListFile::AppendLine("History.DAT", "https://new.example.net/page"));
+    type("xAmPl");
+    QCOMPARE(offered(),
+             QStringList({"\u2605 http://example.com/", "\u2605 http://Docs.EXAMPLE.org/Guide",
+                          "https://new.example.net/page", "http://old.example.net/"}));
+    // Nothing is completed in the box.
+    QCOMPARE(m_window->Text1->currentText(), QString("xAmPl"));
+
+    // Lines appended since are offered on the next key; a rewritten list is read again.
+    QVERIFY(ListFile::AppendLine("History.DAT", "http://newest.example.net/"));
+    QVERIFY(ListFile::WriteLines("Favorites.DAT", {"http://fav.example/"}));
+    QTest::keyClick(m_window->Text1, Qt::Key_E);
+    QCOMPARE(offered(), QStringList({"\u2605 http://fav.example/", "http://newest.example.net/",
+                                     "https://new.example.net/page", "http://example.com/",
+                                     "http://old.example.net/"}));
+
+    // Ten at most, the newest; none for text that matches nothing.
+    for (int line = 0; line < 12; ++line)
+        QVERIFY(ListFile::AppendLine("History.DAT", QString("http://many.example/%1").arg(line)));
+    type("many");
+    QCOMPARE(offered().size(), 10);
+    QCOMPARE(offered().first(), QString("http://many.example/11"));
+    QCOMPARE(offered().last(), QString("http://many.example/2"));
+    type("nowhere");
+    QCOMPARE(offered(), QStringList());
+}
+
+void NavigationTest::aSuggestionIsVisitedAsTypedAndEscKeepsWhatWasTyped()
+{
+    QVERIFY(ListFile::AppendLine("History.DAT", "http://a.example.net/"));
+    QVERIFY(ListFile::AppendLine("History.DAT", "http://b.example.net/"));
+    view()->locationURL = "http://shown.test/";
+    view()->raiseDocumentComplete();
+
+    // Through GO, as if typed: the favourite first, then the history, newest first.
+    type("example");
+    QCOMPARE(offered().size(), 3);
+    QTest::keyClick(m_window->Text1, Qt::Key_Down);
+    QTest::keyClick(m_window->Text1, Qt::Key_Down);
+    QTest::keyClick(m_window->Text1, Qt::Key_Up);
+    QTest::keyClick(m_window->Text1, Qt::Key_Down);
+    QTest::keyClick(m_window->Text1, Qt::Key_Return);
+    QCOMPARE(view()->calls, QStringList{"Navigate2 http://b.example.net/"});
+    QCOMPARE(offered(), QStringList());
+
+    // Enter with nothing chosen visits exactly what was typed.
+    view()->calls.clear();
+    type("example");
+    QTest::keyClick(m_window->Text1, Qt::Key_Return);
+    QCOMPARE(view()->calls, QStringList{"Navigate2 example"});
+
+    // A click visits too.
+    view()->calls.clear();
+    type("a.ex");
+    QCOMPARE(offered(), QStringList{"http://a.example.net/"});
+    QListWidget *list = suggestions();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(list->item(0)).center());
+    QCOMPARE(view()->calls, QStringList{"Navigate2 http://a.example.net/"});
+
+    // Esc closes the list and keeps the text; the next one brings the page's address back.
+    view()->calls.clear();
+    type("example");
+    QTest::keyClick(m_window->Text1, Qt::Key_Down);
+    QTest::keyClick(m_window->Text1, Qt::Key_Escape);
+    QCOMPARE(offered(), QStringList());
+    QCOMPARE(m_window->Text1->currentText(), QString("example"));
+    QTest::keyClick(m_window->Text1, Qt::Key_Escape);
+    QCOMPARE(m_window->Text1->currentText(), QString("http://shown.test/"));
+    QVERIFY(view()->calls.isEmpty());
+
+    // The box's own list of favourites takes the place of the suggestions.
+    type("example");
+    QVERIFY(!offered().isEmpty());
+    QTest::keyClick(m_window->Text1, Qt::Key_Down, Qt::AltModifier);
+    QCOMPARE(offered(), QStringList());
+    QTRY_VERIFY(m_window->Text1->view()->isVisible());
+    m_window->Text1->hidePopup();
 }
 
 ZV_TEST_MAIN(NavigationTest)

@@ -1,6 +1,7 @@
 #include "webview/engine/EngineWebView.h"
 
 #include "webview/RenderingChoice.h"
+#include "webview/TypedText.h"
 #include "webview/UserAddress.h"
 #include "webview/WebViewSettings.h"
 #include "webview/engine/BrowserProfile.h"
@@ -129,6 +130,8 @@ void EngineWebView::start()
     connect(page, &QWebEnginePage::loadStarted, this, &EngineWebView::handleLoadStarted);
     connect(page, &QWebEnginePage::loadProgress, this, &EngineWebView::handleLoadProgress);
     connect(page, &QWebEnginePage::loadingChanged, this, &EngineWebView::handleLoadingChanged);
+    connect(page, &QWebEnginePage::urlChanged, this, &EngineWebView::handleUrlChanged);
+    connect(page, &QWebEnginePage::titleChanged, this, &EngineWebView::handleTitleChanged);
     connect(page, &QWebEnginePage::newWindowRequested, this,
             &EngineWebView::handleNewWindowRequested);
     // The page's own Print button prints as the menu's Print does, unless it asks in a loop.
@@ -203,6 +206,7 @@ void EngineWebView::GoForward()
 
 void EngineWebView::Stop()
 {
+    m_searchingFor.clear();
     whenStarted([this] {
         m_stopped = m_view->page()->isLoading();
         m_view->stop();
@@ -248,7 +252,20 @@ void EngineWebView::Navigate(const QString &url)
 
 void EngineWebView::Navigate2(const QString &url)
 {
-    open(url);
+    // Typed words are looked up; the status says so until their result page completes.
+    const std::optional<QString> words = TypedText::words(url);
+    if (!words) {
+        open(url);
+        return;
+    }
+    open(TypedText::searchAddress(*words));
+    m_searchingFor = *words;
+    emit StatusTextChange(searchingText());
+}
+
+QString EngineWebView::searchingText() const
+{
+    return tr("Searching the web for '%1'").arg(m_searchingFor);
 }
 
 void EngineWebView::ExecWB(int cmdID, int cmdexecopt, const QVariant &in, QVariant *out)
@@ -385,6 +402,7 @@ QObject *EngineWebView::Object()
 
 void EngineWebView::open(const QString &text)
 {
+    m_searchingFor.clear();
     // Read now: the address as the user's settings and folder give it at the call.
     const QUrl url = UserAddress::toUrl(text, QDir::currentPath());
     if (!url.isValid())
@@ -412,7 +430,10 @@ void EngineWebView::handleLoadStarted()
     m_stopped = false;
     m_downloading = false;
     m_entryAtStart = shownEntry();
-    emit StatusTextChange(tr("Opening page %1...").arg(m_view->url().toDisplayString()));
+    if (!m_searchingFor.isEmpty())
+        emit StatusTextChange(searchingText());
+    else
+        emit StatusTextChange(tr("Opening page %1...").arg(m_view->url().toDisplayString()));
 }
 
 void EngineWebView::handleLoadProgress(int progress)
@@ -425,6 +446,9 @@ void EngineWebView::handleLoadingChanged(const QWebEngineLoadingInfo &loading)
     if (loading.status() == QWebEngineLoadingInfo::LoadStartedStatus)
         return;
     m_showsLink = false;
+    // The end of the search's own load, not of one it took the place of.
+    if (loading.url().host() == QUrl(TypedText::searchAddress(m_searchingFor)).host())
+        m_searchingFor.clear();
     const bool stoppedByUser = std::exchange(m_stopped, false);
     // A navigation that the engine broke off before a page of its own took the place of the one
     // shown (it became a download, went to another program, or the server answered 204 No
@@ -434,6 +458,8 @@ void EngineWebView::handleLoadingChanged(const QWebEngineLoadingInfo &loading)
     const bool tookThePlace = loading.url() == m_view->url() && shownEntry() != m_entryAtStart;
     if (loading.status() == QWebEngineLoadingInfo::LoadStoppedStatus && !stoppedByUser &&
         !tookThePlace) {
+        // The box that showed the requested address goes back to the page still shown.
+        emit LocationChange(LocationURL());
         // A download tells its own progress in the status bar, a clicked link for another
         // program what became of it.
         if (m_downloading || m_externalLinks->isAsking(loading.url()))
@@ -456,6 +482,20 @@ EngineWebView::ShownEntry EngineWebView::shownEntry() const
 {
     const QWebEngineHistory *history = m_view->history();
     return {history->count(), history->currentItemIndex(), history->currentItem().lastVisited()};
+}
+
+void EngineWebView::handleUrlChanged()
+{
+    // During a load the address is the one asked for, told with the document once it completes;
+    // outside one it changed within the shown document.
+    if (!m_view->page()->isLoading())
+        emit LocationChange(LocationURL());
+}
+
+void EngineWebView::handleTitleChanged(const QString &title)
+{
+    if (!m_view->page()->isLoading())
+        emit TitleChange(title);
 }
 
 void EngineWebView::handleNewWindowRequested(QWebEngineNewWindowRequest &request)

@@ -61,6 +61,7 @@ private:
     void whenStarted(std::function<void()> call);
     void startUnlessAwaitingPaint();
     void open(const QString &text);
+    QString searchingText() const;
     void execute(int cmdID, const QVariant &in);
     void setTextSize(const QVariant &level);
     int textSize() const;
@@ -70,6 +71,8 @@ private:
     void handleLoadStarted();
     void handleLoadProgress(int progress);
     void handleLoadingChanged(const QWebEngineLoadingInfo &loading);
+    void handleUrlChanged();
+    void handleTitleChanged(const QString &title);
     void handleNewWindowRequested(QWebEngineNewWindowRequest &request);
     // The history's current entry as a load starts. A navigation that put a document of its own
     // in place of the shown one changes it, even at the same address (a form posting to its own
@@ -96,4 +99,6 @@ private:
     bool m_stopped = false;
     bool m_downloading = false;
     ShownEntry m_entryAtStart;
+    // The words whose result page is on its way, until it completes.
+    QString m_searchingFor;
 };

@@ -74,6 +74,11 @@ QPushButton *rowButton(QWidget *parent, const char *name, const QString &text)
 {
     auto *button = new QPushButton(text, parent);
     button->setObjectName(QLatin1String(name));
+    // The row's column is as wide as its buttons when the row is made, and a download's buttons
+    // change as it ends: each keeps its room while hidden, so none is squeezed then.
+    QSizePolicy policy = button->sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    button->setSizePolicy(policy);
     return button;
 }
 

@@ -1,5 +1,7 @@
 #include "webview/ui/FullScreenWindow.h"
 
+#include "webview/ui/FullScreenNotice.h"
+
 #include <QAction>
 #include <QBoxLayout>
 #include <QWebEngineView>
@@ -21,6 +23,7 @@ FullScreenWindow::FullScreenWindow(QWebEngineView *view)
     layout->addWidget(view);
     showFullScreen();
     view->setFocus();
+    new FullScreenNotice(this);
 }
 
 FullScreenWindow::~FullScreenWindow()

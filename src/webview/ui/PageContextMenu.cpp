@@ -1,5 +1,6 @@
 #include "webview/ui/PageContextMenu.h"
 
+#include <QAccessible>
 #include <QMenu>
 #include <QWebEngineContextMenuRequest>
 #include <QWebEnginePage>
@@ -37,6 +38,13 @@ void PageContextMenu::show(const QPoint &position)
          {QWebEnginePage::OpenLinkInNewTab, QWebEnginePage::OpenLinkInNewBackgroundTab,
           QWebEnginePage::ViewSource, QWebEnginePage::InspectElement})
         menu->removeAction(page->action(action));
+    // The page's own entries (Undo ... Select All) outlive each menu, and screen readers would
+    // be told of them as items of the first menu that showed them, long gone, and so hidden:
+    // each menu has them told afresh as its own.
+    for (QAction *action : menu->actions()) {
+        if (QAccessibleInterface *item = QAccessible::queryAccessibleInterface(action))
+            QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(item));
+    }
 
     menu->addSeparator();
     const QUrl link = request->linkUrl();
