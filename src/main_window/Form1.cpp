@@ -171,13 +171,30 @@ Form1 *Form1::newLoaded(const QString &startAddress)
     return window;
 }
 
+Form1 *Form1::newRestored(const QByteArray &history)
+{
+    auto *window = new Form1;
+    window->Form_LoadHistory(history);
+    return window;
+}
+
 void Form1::Form_Load(const QString &startAddress)
 {
     if (startAddress.isEmpty())
         WebBrowser1->GoHome();
     else
         WebBrowser1->Navigate2(startAddress);
+    stampAndReadFavorites();
+}
 
+void Form1::Form_LoadHistory(const QByteArray &history)
+{
+    WebBrowser1->RestoreHistory(history);
+    stampAndReadFavorites();
+}
+
+void Form1::stampAndReadFavorites()
+{
     // A failed stamp is skipped quietly; the favourites are still read.
     if (const ListFile::Written stamp = ListFile::AppendLine(
             Product::HistoryFile, LoadStamp::text(QDateTime::currentDateTime(), QLocale::system()));

@@ -30,11 +30,16 @@ public:
 
     // A new main window with its Form_Load done, not yet shown.
     static Form1 *newLoaded(const QString &startAddress = {});
+    // A main window that comes back (closed by mistake, or kept over an end the user did not
+    // choose), its Form_Load done with its saved back/forward history in place of the home page.
+    static Form1 *newRestored(const QByteArray &history);
 
     // Home page, load stamp, favourites into the address box's list. A start address (an address
     // the program was started with) is visited instead of the home page, as the address box
     // visits typed text; the rest is the same.
     void Form_Load(const QString &startAddress = {});
+    // Form_Load, the page coming from the saved history (the view loads its current entry).
+    void Form_LoadHistory(const QByteArray &history);
     // Lays the controls out for the client area's current size.
     void Form_Resize();
     // Search: the result page for the category box's text, or nothing when it names no category.
@@ -111,6 +116,8 @@ private:
     // Form1.cpp; the toolbar in Form1Toolbar.cpp; the menu bar in Form1Menus.cpp; the keys in
     // Form1Keys.cpp.
     void createControls(QWidget *client);
+    // Form_Load after the first page is asked for: the load stamp and the favourites.
+    void stampAndReadFavorites();
     void connectEvents();
     void createToolbarButtons();
     // The toolbar's Add: the address box's text as a new favourite.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QVariant>
 #include <QWidget>
@@ -71,6 +72,14 @@ public:
     // The component's own object: what a new-window request is pointed at.
     virtual QObject *Object() = 0;
 
+    // What a window that comes back keeps: the back/forward history as the component writes it
+    // (empty before the first page), taken back in place of the view's own; the component then
+    // loads its current entry.
+    virtual QByteArray SavedHistory() const = 0;
+    virtual void RestoreHistory(const QByteArray &history) = 0;
+    // The address of the load under way; empty when nothing loads.
+    virtual QString LoadingURL() const = 0;
+
 signals:
     void StatusTextChange(const QString &Text);
     void ProgressChange(int Progress, int ProgressMax);
@@ -78,6 +87,8 @@ signals:
     // the new window; leaving it null refuses the window.
     void NewWindow2(QObject **ppDisp, bool *Cancel);
     void DocumentComplete(QObject *pDisp, const QString &URL);
+    // The history changed without a document completing (a same-document navigation).
+    void HistoryChanged();
     // Commands of the page's context menu that belong to the window.
     void AddFavoriteRequested(const QString &URL);
     void SearchRequested(const QString &Text);

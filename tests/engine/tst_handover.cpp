@@ -1,7 +1,16 @@
 #include "app/HandOver.h"
+#include "app/MainWindows.h"
+#include "app/SessionJournal.h"
+#include "main_window/Form1.h"
+#include "main_window/RestoreBar.h"
 #include "support/LoopbackServer.h"
+#include "support/PageScript.h"
+#include "support/ScriptedServer.h"
 #include "support/TestMain.h"
+#include "support/WindowFixture.h"
+#include "support/WorkingFolder.h"
 #include "webview/engine/BrowserProfile.h"
+#include "webview/engine/EngineWebView.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -10,9 +19,11 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QProcess>
+#include <QPushButton>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 #include <csignal>
 #include <memory>
 #include <pwd.h>
@@ -53,6 +64,36 @@ QByteArray history(const QString &folder)
 {
     QFile file(QDir(folder).filePath(QStringLiteral("History.DAT")));
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The windows the profile's journal holds; none when there is no journal.
+QList<SessionJournal::Window> journaled()
+{
+    QFile file(SessionJournal::fileIn(BrowserProfile::dataFolder()));
+    QList<SessionJournal::Window> windows;
+    qint64 restoredAt = 0;
+    if (!file.open(QIODevice::ReadOnly) ||
+        !SessionJournal::decode(file.readAll(), &windows, &restoredAt))
+        return {};
+    return windows;
+}
+
+bool journaledAt(const QString &address, QString SessionJournal::Window::*field)
+{
+    const QList<SessionJournal::Window> windows = journaled();
+    return std::any_of(windows.begin(), windows.end(), [&](const SessionJournal::Window &window) {
+        return window.*field == address;
+    });
+}
+
+// The open main window showing an address that starts so.
+Form1 *windowAt(const QString &start)
+{
+    for (Form1 *window : MainWindows::openWindows()) {
+        if (window->WebBrowser1->LocationURL().startsWith(start))
+            return window;
+    }
+    return nullptr;
 }
 
 // A running start of the built program; ended when the test leaves it.
@@ -128,6 +169,7 @@ private slots:
     void aStoppedBrowserGetsNoTwinAndRepeatsNothing();
     void anEndSignalClosesTheBrowserAndKeepsSiteData_data();
     void anEndSignalClosesTheBrowserAndKeepsSiteData();
+    void aKilledBrowserComesBackWithItsHistory();
 
 private:
     QString folder(const QString &name);
@@ -151,6 +193,15 @@ void HandOverTest::initTestCase()
     m_server.serveHtml(QStringLiteral("/third.html"), NamedReadingPage);
     m_server.serveHtml(QStringLiteral("/store-late.html"), StoringLatePage);
     m_server.serveHtml(QStringLiteral("/store-then-login.html"), StoringThenLoginPage);
+    // Three pages in one window's history, one after another by themselves.
+    m_server.serveHtml(QStringLiteral("/h1.html"),
+                       "<!DOCTYPE html><title>One</title><script>onload = () => setTimeout(() => "
+                       "location.href = '/h2.html', 100);</script>");
+    m_server.serveHtml(QStringLiteral("/h2.html"),
+                       "<!DOCTYPE html><title>Two</title><script>onload = () => setTimeout(() => "
+                       "location.href = '/h3.html', 100);</script>");
+    m_server.serveHtml(QStringLiteral("/h3.html"), "<!DOCTYPE html><title>Three</title>");
+    m_server.serveHtml(QStringLiteral("/other.html"), "<!DOCTYPE html><title>Other</title>");
     m_server.serve(QStringLiteral("/login"), {"text/html", "<title>Not yet</title>", 401,
                                               "WWW-Authenticate: Basic realm=\"Members\"\r\n"});
 }
@@ -436,10 +487,89 @@ void HandOverTest::anEndSignalClosesTheBrowserAndKeepsSiteData()
     QTRY_VERIFY_WITH_TIMEOUT(m_server.requests().count(shown) > shownBefore, LoadMs);
     QCOMPARE(::kill(pid_t(first.process().processId()), signal), 0);
     QVERIFY2(first.endedWell(5000), qPrintable(first.output()));
+    // Not the user's end: the window is kept to come back.
+    QCOMPARE(journaled().size(), 1);
 
     Start second(m_environment, here, {m_server.url(QStringLiteral("/read.html")).toString()});
     QTRY_VERIFY_WITH_TIMEOUT(m_server.requests().count(QStringLiteral("/seen/late")) > seenBefore,
                              LoadMs);
+}
+
+// Killed, the browser leaves its windows in the journal: a page loading then is not asked for
+// again until clicked, the next start keeps them while it offers them (a hand-over joins them),
+// and the restored window goes Back through its history.
+void HandOverTest::aKilledBrowserComesBackWithItsHistory()
+{
+    const QString here = folder(QStringLiteral("here"));
+    int asked = 0;
+    ScriptedServer hanging(
+        [&asked](const QByteArray &) {
+            ++asked;
+            return QByteArray();
+        },
+        ScriptedServer::Hold);
+    QVERIFY(hanging.listen());
+    const QString slow = hanging.url(QStringLiteral("/slow")).toString();
+    const QString third = m_server.url(QStringLiteral("/h3.html")).toString();
+    {
+        Start first(m_environment, here, {m_server.url(QStringLiteral("/h1.html")).toString()});
+        QTRY_VERIFY_WITH_TIMEOUT(journaledAt(third, &SessionJournal::Window::address), LoadMs);
+        Start second(m_environment, here, {slow});
+        QVERIFY2(second.endedWell(), qPrintable(second.output()));
+        QTRY_VERIFY_WITH_TIMEOUT(journaledAt(slow, &SessionJournal::Window::loading), LoadMs);
+        QCOMPARE(::kill(pid_t(first.process().processId()), SIGKILL), 0);
+        QVERIFY(first.process().waitForFinished(10000));
+    }
+    QCOMPARE(journaled().size(), 2);
+    {
+        const QString other = m_server.url(QStringLiteral("/other.html")).toString();
+        Start offering(m_environment, here, {other});
+        QTRY_COMPARE_WITH_TIMEOUT(journaled().size(), 3, LoadMs);
+        Start handedOver(m_environment, here, {other});
+        QVERIFY2(handedOver.endedWell(), qPrintable(handedOver.output()));
+        QTRY_COMPARE_WITH_TIMEOUT(journaled().size(), 4, LoadMs);
+        QCOMPARE(::kill(pid_t(offering.process().processId()), SIGTERM), 0);
+        QVERIFY2(offering.endedWell(5000), qPrintable(offering.output()));
+    }
+    QCOMPARE(journaled().size(), 4);
+    QCOMPARE(asked, 1);
+
+    // Restored here, on pages that no longer move on by themselves.
+    m_server.serveHtml(QStringLiteral("/h1.html"), "<!DOCTYPE html><title>One</title>");
+    m_server.serveHtml(QStringLiteral("/h2.html"), "<!DOCTYPE html><title>Two</title>");
+    WorkingFolder working;
+    const auto windowsGone = qScopeGuard([] { Shutdown::deleteWindows(); });
+    SessionJournal journal(SessionJournal::fileIn(BrowserProfile::dataFolder()));
+    Form1 *startUp = Form1::newLoaded(m_server.url(QStringLiteral("/home.html")).toString());
+    startUp->showMaximized();
+    journal.start();
+    journal.offer(startUp);
+    auto *bar = startUp->WebBrowser1->findChild<RestoreBar *>();
+    QVERIFY(bar);
+    QCOMPARE(bar->restoreButton()->text(), QString("Restore 4 windows"));
+    bar->restoreButton()->click();
+    QTRY_VERIFY_WITH_TIMEOUT(windowAt(third) && windowAt(QStringLiteral("qrc:/stopped.html")),
+                             LoadMs);
+    WebView *restored = windowAt(third)->WebBrowser1;
+    QVERIFY(completes(
+        restored, [restored] { restored->GoBack(); }, LoadMs));
+    QCOMPARE(restored->LocationURL(), m_server.url(QStringLiteral("/h2.html")).toString());
+    QVERIFY(completes(
+        restored, [restored] { restored->GoBack(); }, LoadMs));
+    QCOMPARE(restored->LocationURL(), m_server.url(QStringLiteral("/h1.html")).toString());
+
+    QCOMPARE(asked, 1);
+    auto *stopped =
+        static_cast<EngineWebView *>(windowAt(QStringLiteral("qrc:/stopped.html"))->WebBrowser1);
+    QCOMPARE(PageScript::evaluate(stopped->engineView(),
+                                  QStringLiteral("document.body.innerText.includes('This page was "
+                                                 "loading when Zarvo Velmora stopped.') && "
+                                                 "document.getElementById('again').href"))
+                 .toString(),
+             slow);
+    PageScript::evaluate(stopped->engineView(),
+                         QStringLiteral("document.getElementById('again').click()"));
+    QTRY_COMPARE_WITH_TIMEOUT(asked, 2, LoadMs);
 }
 
 ZV_TEST_MAIN(HandOverTest)

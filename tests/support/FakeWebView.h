@@ -42,6 +42,12 @@ public:
     QString LocationName() const override { return locationName; }
     void Document(MarkupCallback innerHTML) override { innerHTML(markup); }
     QObject *Object() override { return this; }
+    QByteArray SavedHistory() const override { return history; }
+    void RestoreHistory(const QByteArray &saved) override
+    {
+        record(QStringLiteral("RestoreHistory ") + QString::fromUtf8(saved));
+    }
+    QString LoadingURL() const override { return loadingURL; }
 
     // The events, raised as the engine would.
     void raiseDocumentComplete() { emit DocumentComplete(this, locationURL); }
@@ -49,6 +55,9 @@ public:
     QStringList calls;
     QString locationURL;
     QString locationName;
+    // What SavedHistory gives, and the address LoadingURL gives.
+    QByteArray history;
+    QString loadingURL;
     std::optional<QString> markup;
     bool busy = false;
     // The level the last OLECMDID_ZOOM set, read back by one without input.

@@ -22,6 +22,7 @@
 #include "webview/ui/PagePropertiesDialog.h"
 #include "webview/ui/PageSetup.h"
 
+#include <QDataStream>
 #include <QDir>
 #include <QPainter>
 #include <QPointer>
@@ -131,6 +132,8 @@ void EngineWebView::start()
     connect(page, &QWebEnginePage::loadingChanged, this, &EngineWebView::handleLoadingChanged);
     connect(page, &QWebEnginePage::newWindowRequested, this,
             &EngineWebView::handleNewWindowRequested);
+    // A same-document navigation changes the history without a load.
+    connect(page, &QWebEnginePage::urlChanged, this, &WebView::HistoryChanged);
     // The page's own Print button prints as the menu's Print does, unless it asks in a loop.
     connect(page, &QWebEnginePage::printRequested, m_printer, &PagePrinter::printForPage);
 
@@ -383,6 +386,38 @@ QObject *EngineWebView::Object()
     return engineView();
 }
 
+namespace {
+// Fixed, so what one version writes the next one reads.
+constexpr QDataStream::Version HistoryStreamVersion = QDataStream::Qt_6_4;
+} // namespace
+
+QByteArray EngineWebView::SavedHistory() const
+{
+    if (!m_view || !m_restoring.isEmpty())
+        return m_restoring;
+    QByteArray saved;
+    QDataStream stream(&saved, QIODevice::WriteOnly);
+    stream.setVersion(HistoryStreamVersion);
+    stream << *m_view->history();
+    return m_view->history()->count() > 0 ? saved : QByteArray();
+}
+
+void EngineWebView::RestoreHistory(const QByteArray &history)
+{
+    m_restoring = history;
+    whenStarted([this, history] {
+        m_restoring.clear();
+        QDataStream stream(history);
+        stream.setVersion(HistoryStreamVersion);
+        stream >> *m_view->history();
+    });
+}
+
+QString EngineWebView::LoadingURL() const
+{
+    return Busy() ? QString::fromLatin1(m_loading.toEncoded()) : QString();
+}
+
 void EngineWebView::open(const QString &text)
 {
     // Read now: the address as the user's settings and folder give it at the call.
@@ -422,8 +457,10 @@ void EngineWebView::handleLoadProgress(int progress)
 
 void EngineWebView::handleLoadingChanged(const QWebEngineLoadingInfo &loading)
 {
-    if (loading.status() == QWebEngineLoadingInfo::LoadStartedStatus)
+    if (loading.status() == QWebEngineLoadingInfo::LoadStartedStatus) {
+        m_loading = loading.url();
         return;
+    }
     m_showsLink = false;
     const bool stoppedByUser = std::exchange(m_stopped, false);
     // A navigation that the engine broke off before a page of its own took the place of the one

@@ -3,6 +3,7 @@
 #include "webview/WebView.h"
 
 #include <QDateTime>
+#include <QUrl>
 #include <functional>
 #include <vector>
 
@@ -45,6 +46,9 @@ public:
     QString LocationName() const override;
     void Document(MarkupCallback innerHTML) override;
     QObject *Object() override;
+    QByteArray SavedHistory() const override;
+    void RestoreHistory(const QByteArray &history) override;
+    QString LoadingURL() const override;
 
     // The engine's view and its printer; the engine starts first if it has not yet.
     QWebEngineView *engineView();
@@ -96,4 +100,7 @@ private:
     bool m_stopped = false;
     bool m_downloading = false;
     ShownEntry m_entryAtStart;
+    QUrl m_loading;
+    // A history handed over before the engine started: still what the view would save.
+    QByteArray m_restoring;
 };
