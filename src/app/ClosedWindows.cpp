@@ -24,6 +24,8 @@ namespace ClosedWindows {
 
 void remember(Form1 *window)
 {
+    if (window->isPrivate())
+        return;
     Closed entry{window->WebBrowser1->SavedHistory(), window->WebBrowser1->LocationURL()};
     // A window that never showed a page has nothing to come back to.
     if (entry.history.isEmpty() && entry.address.isEmpty())

@@ -187,6 +187,8 @@ QList<SessionJournal::Window> SessionJournal::current() const
 {
     QList<Window> windows = m_found;
     for (Form1 *window : MainWindows::openWindows()) {
+        if (window->isPrivate())
+            continue;
         Window entry{window->WebBrowser1->SavedHistory(), window->WebBrowser1->LocationURL(),
                      window->WebBrowser1->LoadingURL(), window->isMaximized(),
                      window->isActiveWindow()};

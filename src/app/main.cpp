@@ -19,9 +19,9 @@ namespace {
 
 // A window for a later start that handed over, opened as New Window opens one, and brought to
 // the front: the user has just asked for it.
-void openHandedOverWindow(const QString &address)
+void openHandedOverWindow(const QString &address, bool isPrivate)
 {
-    Form1 *window = Form1::newLoaded(address);
+    Form1 *window = isPrivate ? Form1::newPrivate(address) : Form1::newLoaded(address);
     window->showMaximized();
     window->raise();
     window->activateWindow();
@@ -56,7 +56,7 @@ int main(int argc, char *argv[])
     // First of all: a start that hands over to the running browser ends before it has made an
     // application object, so it costs little and needs no display.
     HandOver handOver(BrowserProfile::dataFolder());
-    const HandOver::Outcome outcome = handOver.ask(commandLine.address());
+    const HandOver::Outcome outcome = handOver.ask(commandLine.address(), commandLine.isPrivate());
     if (outcome == HandOver::Outcome::HandedOver)
         return 0;
     const bool offTheRecord =
@@ -93,7 +93,8 @@ int main(int argc, char *argv[])
         QObject::connect(&app, &QCoreApplication::aboutToQuit, &handOver, &HandOver::stop);
     }
 
-    Form1 *startUp = Form1::newLoaded(commandLine.address());
+    Form1 *startUp = commandLine.isPrivate() ? Form1::newPrivate(commandLine.address())
+                                             : Form1::newLoaded(commandLine.address());
     startUp->showMaximized();
     if (offTheRecord)
         sayDataNotKept(startUp);

@@ -26,13 +26,18 @@ class Form1 : public QMainWindow {
     Q_OBJECT
 
 public:
-    explicit Form1(QWidget *parent = nullptr);
+    // A private window's pages run off the record, and nothing of it is written to disk by
+    // itself: no load stamp, no History.DAT line, no journal, no reopen list.
+    explicit Form1(QWidget *parent = nullptr, bool isPrivate = false);
 
     // A new main window with its Form_Load done, not yet shown.
     static Form1 *newLoaded(const QString &startAddress = {});
     // A main window that comes back (closed by mistake, or kept over an end the user did not
     // choose), its Form_Load done with its saved back/forward history in place of the home page.
     static Form1 *newRestored(const QByteArray &history);
+    // A private main window with its Form_Load done, not yet shown.
+    static Form1 *newPrivate(const QString &startAddress = {});
+    bool isPrivate() const { return m_private; }
 
     // Home page, load stamp, favourites into the address box's list. A start address (an address
     // the program was started with) is visited instead of the home page, as the address box
@@ -57,6 +62,7 @@ public:
     void WebBrowser1_AddFavoriteRequested(const QString &URL);
     void WebBrowser1_SearchRequested(const QString &Text);
     void WebBrowser1_ViewSourceRequested();
+    void WebBrowser1_PrivateWindowRequested(const QString &URL);
     // A list file could not be written: said once per file and run in panel 1, once this
     // window's page has completed, and kept there until its next page starts.
     void listWriteFailed(const QString &fileName, const QString &reason);
@@ -139,6 +145,10 @@ private:
     void setTextSize(int level);
     void applyLayout();
 
+    // The caption, marked in a private window.
+    void setCaption(const QString &caption);
+
+    const bool m_private;
     Form1Layout m_layout;
     StatusPainting *m_statusPainting;
     QShortcut *m_stopKey = nullptr;

@@ -25,6 +25,7 @@ void Form1::createShortcuts()
     addShortcut(Qt::CTRL | Qt::Key_W, [this] { mnuexit_Click(); });
     // The main window closed most recently in this run, with its history.
     addShortcut(Qt::CTRL | Qt::SHIFT | Qt::Key_T, [] { ClosedWindows::reopen(); });
+    addShortcut(Qt::CTRL | Qt::SHIFT | Qt::Key_N, [] { newPrivate()->showMaximized(); });
     // Ctrl and the plus key, with or without Shift on keyboards where plus shares the = key.
     addShortcut(Qt::CTRL | Qt::Key_Plus, [this] { stepTextSize(+1); });
     addShortcut(Qt::CTRL | Qt::Key_Equal, [this] { stepTextSize(+1); });

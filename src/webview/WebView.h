@@ -79,6 +79,9 @@ public:
     virtual void RestoreHistory(const QByteArray &history) = 0;
     // The address of the load under way; empty when nothing loads.
     virtual QString LoadingURL() const = 0;
+    // Called before the first page: the view's pages run on the off-the-record profile the run's
+    // private windows share, and nothing of them is kept on disk.
+    virtual void OffTheRecord() = 0;
 
 signals:
     void StatusTextChange(const QString &Text);
@@ -93,4 +96,5 @@ signals:
     void AddFavoriteRequested(const QString &URL);
     void SearchRequested(const QString &Text);
     void ViewSourceRequested();
+    void PrivateWindowRequested(const QString &URL);
 };

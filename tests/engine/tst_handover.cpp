@@ -18,6 +18,7 @@
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QPointer>
 #include <QProcess>
 #include <QPushButton>
 #include <QScopeGuard>
@@ -170,6 +171,7 @@ private slots:
     void anEndSignalClosesTheBrowserAndKeepsSiteData_data();
     void anEndSignalClosesTheBrowserAndKeepsSiteData();
     void aKilledBrowserComesBackWithItsHistory();
+    void privateWindowsKeepNothing();
 
 private:
     QString folder(const QString &name);
@@ -202,6 +204,15 @@ void HandOverTest::initTestCase()
                        "location.href = '/h3.html', 100);</script>");
     m_server.serveHtml(QStringLiteral("/h3.html"), "<!DOCTYPE html><title>Three</title>");
     m_server.serveHtml(QStringLiteral("/other.html"), "<!DOCTYPE html><title>Other</title>");
+    // A cookie set, and what a page finds of it.
+    m_server.serve(QStringLiteral("/set-cookie.html"),
+                   {"text/html",
+                    "<title>Set</title><script>fetch('/cookie-set/' + "
+                    "document.cookie);</script>",
+                    200, "Set-Cookie: kept=private\r\n"});
+    m_server.serveHtml(QStringLiteral("/cookie.html"),
+                       "<title>Cookie</title><script>fetch('/cookie-seen/' + "
+                       "(document.cookie || 'none'));</script>");
     m_server.serve(QStringLiteral("/login"), {"text/html", "<title>Not yet</title>", 401,
                                               "WWW-Authenticate: Basic realm=\"Members\"\r\n"});
 }
@@ -274,7 +285,7 @@ void HandOverTest::wrongArgumentsOpenNoWindow()
     QCOMPARE(start.process().exitCode(), 2);
     const QString message = start.output();
     QCOMPARE(message.count(u'\n'), 1);
-    QVERIFY2(message.endsWith(QLatin1String("Usage: zarvo-velmora [ADDRESS]\n")),
+    QVERIFY2(message.endsWith(QLatin1String("Usage: zarvo-velmora [--private] [ADDRESS]\n")),
              qPrintable(message));
     // No window was loaded: no load stamp.
     QVERIFY(!QFile::exists(QDir(here).filePath(QStringLiteral("History.DAT"))));
@@ -570,6 +581,51 @@ void HandOverTest::aKilledBrowserComesBackWithItsHistory()
     PageScript::evaluate(stopped->engineView(),
                          QStringLiteral("document.getElementById('again').click()"));
     QTRY_COMPARE_WITH_TIMEOUT(asked, 2, LoadMs);
+}
+
+// A private window's pages share an off-the-record profile with the run's other private windows
+// only; the window writes no list line and no journal entry, and its cookies are gone with the
+// last private window.
+void HandOverTest::privateWindowsKeepNothing()
+{
+    const QString here = folder(QStringLiteral("here"));
+    const QString cookie = m_server.url(QStringLiteral("/cookie.html")).toString();
+    {
+        Start first(m_environment, here,
+                    {"--private", m_server.url(QStringLiteral("/set-cookie.html")).toString()});
+        QTRY_VERIFY_WITH_TIMEOUT(
+            m_server.requests().contains(QStringLiteral("/cookie-set/kept=private")), LoadMs);
+        Start normal(m_environment, here, {cookie});
+        QVERIFY2(normal.endedWell(), qPrintable(normal.output()));
+        QTRY_VERIFY_WITH_TIMEOUT(m_server.requests().contains(QStringLiteral("/cookie-seen/none")),
+                                 LoadMs);
+        Start secondPrivate(m_environment, here, {"--private", cookie});
+        QVERIFY2(secondPrivate.endedWell(), qPrintable(secondPrivate.output()));
+        QTRY_VERIFY_WITH_TIMEOUT(
+            m_server.requests().contains(QStringLiteral("/cookie-seen/kept=private")), LoadMs);
+        QTRY_VERIFY_WITH_TIMEOUT(journaledAt(cookie, &SessionJournal::Window::address), LoadMs);
+        QCOMPARE(journaled().size(), 1);
+        // The normal window's load stamp and page only.
+        QCOMPARE(history(here).count("\r\n"), 2);
+        QVERIFY(history(here).endsWith(cookie.toUtf8() + "\r\n"));
+    }
+    QCOMPARE(m_server.requests().count(QStringLiteral("/cookie-seen/none")), 1);
+
+    WorkingFolder working;
+    const auto windowsGone = qScopeGuard([] { Shutdown::deleteWindows(); });
+    QPointer<Form1> setting =
+        Form1::newPrivate(m_server.url(QStringLiteral("/set-cookie.html")).toString());
+    setting->showMaximized();
+    QVERIFY(setting->windowTitle().endsWith(QLatin1String(" (Private)")));
+    QTRY_COMPARE_WITH_TIMEOUT(m_server.requests().count(QStringLiteral("/cookie-set/kept=private")),
+                              2, LoadMs);
+    setting->close();
+    QTRY_VERIFY(!setting);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    Form1::newPrivate(cookie)->showMaximized();
+    QTRY_COMPARE_WITH_TIMEOUT(m_server.requests().count(QStringLiteral("/cookie-seen/none")), 2,
+                              LoadMs);
+    QVERIFY(!QFile::exists(working.file(QStringLiteral("History.DAT"))));
 }
 
 ZV_TEST_MAIN(HandOverTest)

@@ -48,6 +48,7 @@ public:
         record(QStringLiteral("RestoreHistory ") + QString::fromUtf8(saved));
     }
     QString LoadingURL() const override { return loadingURL; }
+    void OffTheRecord() override { record(QStringLiteral("OffTheRecord")); }
 
     // The events, raised as the engine would.
     void raiseDocumentComplete() { emit DocumentComplete(this, locationURL); }

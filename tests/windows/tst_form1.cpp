@@ -82,6 +82,7 @@ private slots:
     void theRestoreBarBringsTheJournaledWindowsBack_data();
     void theRestoreBarBringsTheJournaledWindowsBack();
     void theJournalFollowsTheWindowsAndGoesWithTheLast();
+    void privateWindowsWriteNothingOfTheirOwn();
 
 private:
     WindowFixture m_fixture;
@@ -487,6 +488,59 @@ void Form1Test::theJournalFollowsTheWindowsAndGoesWithTheLast()
     QVERIFY(second->close());
     journal.flush();
     QVERIFY(!QFile::exists(path));
+}
+
+// A private window's view runs off the record before its first page, its caption says so from
+// the start, it writes no list line, no journal entry and no reopen entry, and it says once what
+// it keeps; a window its page opens is private too. Ctrl+Shift+N and the page menu open one.
+void Form1Test::privateWindowsWriteNothingOfTheirOwn()
+{
+    const QString path = QDir::current().filePath("data/session-journal");
+    SessionJournal journal(path);
+    journal.start();
+    QPointer<Form1> window = Form1::newPrivate();
+    FakeWebView *view = FakeWebView::of(window);
+    QCOMPARE(view->calls, QStringList({"OffTheRecord", "GoHome"}));
+    QCOMPARE(window->windowTitle(), QString("Zarvo - Velmora  1.0 (Private)"));
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    view->locationURL = "http://private/";
+    view->locationName = "Secret";
+    view->history = "private history";
+    view->raiseDocumentComplete();
+    QCOMPARE(window->windowTitle(), QString("Zarvo Velmora 1.0 - Secret (Private)"));
+    QCOMPARE(window->StatusBar1->panelText(1),
+             QString("Private window: pages you visit here are not kept"));
+    view->raiseDocumentComplete();
+    QVERIFY(!WorkingFolder::exists("History.DAT"));
+
+    QObject *target = nullptr;
+    bool cancel = false;
+    emit view->NewWindow2(&target, &cancel);
+    auto *opened = qobject_cast<FakeWebView *>(target);
+    QVERIFY(opened);
+    QVERIFY(static_cast<Form1 *>(opened->window())->isPrivate());
+    QCOMPARE(opened->calls, QStringList({"OffTheRecord", "GoHome"}));
+
+    Form1 *normal = m_fixture.showLoaded();
+    QVERIFY(normal && !normal->isPrivate());
+    qsizetype before = FakeWebView::made().size();
+    QTest::keyClick(normal, Qt::Key_N, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(FakeWebView::made().size(), before + 1);
+    QCOMPARE(FakeWebView::made().last()->calls, QStringList({"OffTheRecord", "GoHome"}));
+    emit FakeWebView::of(normal)->PrivateWindowRequested("http://link/");
+    QCOMPARE(FakeWebView::made().size(), before + 2);
+    QCOMPARE(FakeWebView::made().last()->calls,
+             QStringList({"OffTheRecord", "Navigate2 http://link/"}));
+    QVERIFY(FakeWebView::made().last()->window()->isVisible());
+
+    QVERIFY(window->close());
+    QCOMPARE(ClosedWindows::count(), 0);
+    journal.flush();
+    qint64 restoredAt = 0;
+    QCOMPARE(journaled(path, &restoredAt).value_or(QList<SessionJournal::Window>()).size(), 1);
+    // The normal window's load stamp only.
+    QCOMPARE(ListFile::ReadLines("History.DAT").entries.size(), 1);
 }
 
 ZV_TEST_MAIN(Form1Test)

@@ -54,6 +54,21 @@ EngineWebView::EngineWebView(QWidget *parent) : WebView(parent)
     layout->setContentsMargins(0, 0, 0, 0);
 }
 
+EngineWebView::~EngineWebView()
+{
+    // The profile goes later, after the page.
+    if (m_private)
+        BrowserProfile::letGoPrivate();
+}
+
+void EngineWebView::OffTheRecord()
+{
+    if (m_private || m_view)
+        return;
+    m_private = true;
+    BrowserProfile::holdPrivate();
+}
+
 QWebEngineView *EngineWebView::engineView()
 {
     start();
@@ -122,7 +137,8 @@ void EngineWebView::start()
     // The page, of the shared profile, before the view is ever shown: a view shown without a
     // page makes one of its own, on Qt's default profile.
     m_view = new QWebEngineView(this);
-    m_view->setPage(new EnginePage(BrowserProfile::shared(), m_view));
+    m_view->setPage(new EnginePage(
+        m_private ? BrowserProfile::privateProfile() : BrowserProfile::shared(), m_view));
     m_printer = new PagePrinter(m_view);
 
     QWebEnginePage *page = m_view->page();
@@ -182,6 +198,7 @@ void EngineWebView::connectPageMenu()
     connect(menu, &PageContextMenu::addFavorite, this, &WebView::AddFavoriteRequested);
     connect(menu, &PageContextMenu::search, this, &WebView::SearchRequested);
     connect(menu, &PageContextMenu::viewSource, this, &WebView::ViewSourceRequested);
+    connect(menu, &PageContextMenu::openInPrivateWindow, this, &WebView::PrivateWindowRequested);
     connect(menu, &PageContextMenu::inspect, this, [this] {
         // The element under the menu: the tools must be attached before the engine is asked.
         ShowDevTools();

@@ -49,6 +49,8 @@ public:
     QByteArray SavedHistory() const override;
     void RestoreHistory(const QByteArray &history) override;
     QString LoadingURL() const override;
+    void OffTheRecord() override;
+    ~EngineWebView() override;
 
     // The engine's view and its printer; the engine starts first if it has not yet.
     QWebEngineView *engineView();
@@ -103,4 +105,5 @@ private:
     QUrl m_loading;
     // A history handed over before the engine started: still what the view would save.
     QByteArray m_restoring;
+    bool m_private = false;
 };
