@@ -119,8 +119,8 @@ QByteArray SessionJournal::encode(const QList<Window> &windows, qint64 restoredA
     stream.setVersion(QDataStream::Qt_6_4);
     stream << Magic << Version << restoredAt << qint32(windows.size());
     for (const Window &window : windows)
-        stream << window.history << window.address << window.loading << window.maximised
-               << window.front;
+        stream << window.history << window.address << window.loading << window.loadingIsCurrent
+               << window.maximised << window.front;
     return bytes;
 }
 
@@ -137,8 +137,8 @@ bool SessionJournal::decode(const QByteArray &bytes, QList<Window> *windows, qin
     windows->clear();
     for (qint32 i = 0; i < count; ++i) {
         Window window;
-        stream >> window.history >> window.address >> window.loading >> window.maximised >>
-            window.front;
+        stream >> window.history >> window.address >> window.loading >> window.loadingIsCurrent >>
+            window.maximised >> window.front;
         if (stream.status() != QDataStream::Ok)
             return false;
         windows->append(window);
@@ -189,8 +189,11 @@ QList<SessionJournal::Window> SessionJournal::current() const
     for (Form1 *window : MainWindows::openWindows()) {
         if (window->isPrivate())
             continue;
-        Window entry{window->WebBrowser1->SavedHistory(), window->WebBrowser1->LocationURL(),
-                     window->WebBrowser1->LoadingURL(), window->isMaximized(),
+        Window entry{window->WebBrowser1->SavedHistory(),
+                     window->WebBrowser1->LocationURL(),
+                     window->WebBrowser1->LoadingURL(),
+                     window->WebBrowser1->LoadingIsCurrent(),
+                     window->isMaximized(),
                      window->isActiveWindow()};
         for (const Waiting &waiting : m_waiting) {
             if (waiting.window == window)
@@ -320,11 +323,19 @@ void SessionJournal::loadInTurn(QList<Waiting> queue, bool safely)
 void SessionJournal::load(Form1 *window, const Window &entry, bool safely)
 {
     // A page that was loading at the end may be what ended it: it is not asked for again until
-    // the user clicks its link. Restoring a history makes the engine load its current entry, so
-    // such a window gets the built-in page alone.
-    if (safely || !entry.loading.isEmpty())
+    // the user clicks its link. Restoring a history makes the engine load its current entry: the
+    // history stays behind the built-in page only where the lost page had not yet taken that
+    // entry (the page before it loads, and the built-in page takes its place at once).
+    if (safely) {
         window->Form_Load(stoppedPage(entry.loading.isEmpty() ? entry.address : entry.loading));
-    else if (entry.history.isEmpty())
+    } else if (!entry.loading.isEmpty()) {
+        if (entry.history.isEmpty() || entry.loadingIsCurrent) {
+            window->Form_Load(stoppedPage(entry.loading));
+        } else {
+            window->Form_LoadHistory(entry.history);
+            window->WebBrowser1->Navigate2(stoppedPage(entry.loading));
+        }
+    } else if (entry.history.isEmpty())
         window->Form_Load(entry.address);
     else
         window->Form_LoadHistory(entry.history);

@@ -25,6 +25,8 @@ public:
         // The page shown, and the page that was loading (empty when none was).
         QString address;
         QString loading;
+        // Whether the loading page had already taken the history's current entry.
+        bool loadingIsCurrent = false;
         bool maximised = true;
         bool front = false;
         bool operator==(const Window &) const = default;

@@ -79,6 +79,9 @@ public:
     virtual void RestoreHistory(const QByteArray &history) = 0;
     // The address of the load under way; empty when nothing loads.
     virtual QString LoadingURL() const = 0;
+    // Whether that load has already taken the history's current entry: restoring the history
+    // would ask for it again.
+    virtual bool LoadingIsCurrent() const = 0;
     // Called before the first page: the view's pages run on the off-the-record profile the run's
     // private windows share, and nothing of them is kept on disk.
     virtual void OffTheRecord() = 0;

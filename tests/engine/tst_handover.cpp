@@ -521,19 +521,23 @@ void HandOverTest::aKilledBrowserComesBackWithItsHistory()
         ScriptedServer::Hold);
     QVERIFY(hanging.listen());
     const QString slow = hanging.url(QStringLiteral("/slow")).toString();
-    const QString third = m_server.url(QStringLiteral("/h3.html")).toString();
+    const QString other = m_server.url(QStringLiteral("/other.html")).toString();
+    // Three pages, then one that never comes.
+    m_server.serveHtml(QStringLiteral("/h3.html"),
+                       "<!DOCTYPE html><title>Three</title><script>onload = () => setTimeout(() "
+                       "=> location.href = '" +
+                           slow.toUtf8() + "', 100);</script>");
     {
         Start first(m_environment, here, {m_server.url(QStringLiteral("/h1.html")).toString()});
-        QTRY_VERIFY_WITH_TIMEOUT(journaledAt(third, &SessionJournal::Window::address), LoadMs);
-        Start second(m_environment, here, {slow});
-        QVERIFY2(second.endedWell(), qPrintable(second.output()));
         QTRY_VERIFY_WITH_TIMEOUT(journaledAt(slow, &SessionJournal::Window::loading), LoadMs);
+        Start second(m_environment, here, {other});
+        QVERIFY2(second.endedWell(), qPrintable(second.output()));
+        QTRY_VERIFY_WITH_TIMEOUT(journaledAt(other, &SessionJournal::Window::address), LoadMs);
         QCOMPARE(::kill(pid_t(first.process().processId()), SIGKILL), 0);
         QVERIFY(first.process().waitForFinished(10000));
     }
     QCOMPARE(journaled().size(), 2);
     {
-        const QString other = m_server.url(QStringLiteral("/other.html")).toString();
         Start offering(m_environment, here, {other});
         QTRY_COMPARE_WITH_TIMEOUT(journaled().size(), 3, LoadMs);
         Start handedOver(m_environment, here, {other});
@@ -548,6 +552,7 @@ void HandOverTest::aKilledBrowserComesBackWithItsHistory()
     // Restored here, on pages that no longer move on by themselves.
     m_server.serveHtml(QStringLiteral("/h1.html"), "<!DOCTYPE html><title>One</title>");
     m_server.serveHtml(QStringLiteral("/h2.html"), "<!DOCTYPE html><title>Two</title>");
+    m_server.serveHtml(QStringLiteral("/h3.html"), "<!DOCTYPE html><title>Three</title>");
     WorkingFolder working;
     const auto windowsGone = qScopeGuard([] { Shutdown::deleteWindows(); });
     SessionJournal journal(SessionJournal::fileIn(BrowserProfile::dataFolder()));
@@ -559,19 +564,20 @@ void HandOverTest::aKilledBrowserComesBackWithItsHistory()
     QVERIFY(bar);
     QCOMPARE(bar->restoreButton()->text(), QString("Restore 4 windows"));
     bar->restoreButton()->click();
-    QTRY_VERIFY_WITH_TIMEOUT(windowAt(third) && windowAt(QStringLiteral("qrc:/stopped.html")),
-                             LoadMs);
-    WebView *restored = windowAt(third)->WebBrowser1;
-    QVERIFY(completes(
-        restored, [restored] { restored->GoBack(); }, LoadMs));
-    QCOMPARE(restored->LocationURL(), m_server.url(QStringLiteral("/h2.html")).toString());
-    QVERIFY(completes(
-        restored, [restored] { restored->GoBack(); }, LoadMs));
-    QCOMPARE(restored->LocationURL(), m_server.url(QStringLiteral("/h1.html")).toString());
-
-    QCOMPARE(asked, 1);
+    QTRY_VERIFY_WITH_TIMEOUT(windowAt(QStringLiteral("qrc:/stopped.html")), LoadMs);
     auto *stopped =
         static_cast<EngineWebView *>(windowAt(QStringLiteral("qrc:/stopped.html"))->WebBrowser1);
+    // The history before the lost page stays behind the built-in page.
+    for (const char *page : {"/h3.html", "/h2.html", "/h1.html"}) {
+        QVERIFY(completes(
+            stopped, [stopped] { stopped->GoBack(); }, LoadMs));
+        QCOMPARE(stopped->LocationURL(), m_server.url(QLatin1String(page)).toString());
+    }
+    for (int i = 0; i < 3; ++i)
+        QVERIFY(completes(
+            stopped, [stopped] { stopped->GoForward(); }, LoadMs));
+    QVERIFY(stopped->LocationURL().startsWith(QLatin1String("qrc:/stopped.html")));
+    QCOMPARE(asked, 1);
     QCOMPARE(PageScript::evaluate(stopped->engineView(),
                                   QStringLiteral("document.body.innerText.includes('This page was "
                                                  "loading when Zarvo Velmora stopped.') && "

@@ -48,6 +48,7 @@ public:
         record(QStringLiteral("RestoreHistory ") + QString::fromUtf8(saved));
     }
     QString LoadingURL() const override { return loadingURL; }
+    bool LoadingIsCurrent() const override { return loadingIsCurrent; }
     void OffTheRecord() override { record(QStringLiteral("OffTheRecord")); }
 
     // The events, raised as the engine would.
@@ -59,6 +60,7 @@ public:
     // What SavedHistory gives, and the address LoadingURL gives.
     QByteArray history;
     QString loadingURL;
+    bool loadingIsCurrent = false;
     std::optional<QString> markup;
     bool busy = false;
     // The level the last OLECMDID_ZOOM set, read back by one without input.

@@ -364,15 +364,23 @@ void Form1Test::theRestoreBarBringsTheJournaledWindowsBack_data()
     QTest::addColumn<QStringList>("loads"); // each restored window's load, in the order they come
 
     const QList<SessionJournal::Window> three{
-        {"one", "http://one/", {}, true, false},
-        {"two", "http://two/", "http://two/slow", true, false},
-        {"three", "http://three/", {}, false, true},
+        {"one", "http://one/", {}, false, true, false},
+        {"two", "http://two/", "http://two/slow", false, true, false},
+        {"three", "http://three/", {}, false, false, true},
     };
     QTest::newRow("restored, the front first, a loading page not asked for")
         << three << qint64(0) << true << "Zarvo Velmora ended with 3 windows open."
         << "Restore 3 windows"
         << QStringList{"RestoreHistory three", "RestoreHistory one",
-                       "Navigate2 qrc:/stopped.html?address=http%3A%2F%2Ftwo%2Fslow"};
+                       "RestoreHistory two|Navigate2 "
+                       "qrc:/stopped.html?address=http%3A%2F%2Ftwo%2Fslow"};
+    // The history would load the lost page again: the built-in page alone.
+    QTest::newRow("a loading page that had taken the history's place")
+        << QList<SessionJournal::Window>{{"two", "http://two/slow", "http://two/slow", true, true,
+                                          true}}
+        << qint64(0) << true << "Zarvo Velmora ended with 1 window open."
+        << "Restore 1 window"
+        << QStringList{"Navigate2 qrc:/stopped.html?address=http%3A%2F%2Ftwo%2Fslow"};
     QTest::newRow("found again soon after a restore: no page loads")
         << three << qint64(20000) << true << "Zarvo Velmora ended with 3 windows open."
         << "Restore 3 windows"

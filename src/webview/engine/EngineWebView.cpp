@@ -61,6 +61,13 @@ EngineWebView::~EngineWebView()
         BrowserProfile::letGoPrivate();
 }
 
+bool EngineWebView::LoadingIsCurrent() const
+{
+    // A load that has put its document in place of the shown one has an entry of its own, or
+    // has made the shown entry its own.
+    return Busy() && shownEntry() != m_entryAtStart;
+}
+
 void EngineWebView::OffTheRecord()
 {
     if (m_private || m_view)

@@ -49,6 +49,7 @@ public:
     QByteArray SavedHistory() const override;
     void RestoreHistory(const QByteArray &history) override;
     QString LoadingURL() const override;
+    bool LoadingIsCurrent() const override;
     void OffTheRecord() override;
     ~EngineWebView() override;
 
