@@ -49,9 +49,9 @@ protected:
     {
         if (event->type() == QEvent::Close) {
             watched->setProperty(CloseSeen, true);
-        } else if (event->type() == QEvent::Hide && watched->property(CloseSeen).toBool() &&
-                   !watched->property(Told).toBool()) {
-            // Closed for good: its page and history are still there to keep.
+        } else if (event->type() == QEvent::Hide && !event->spontaneous() &&
+                   watched->property(CloseSeen).toBool() && !watched->property(Told).toBool()) {
+            // Closed for good (not minimised): its page and history are still there to keep.
             watched->setProperty(Told, true);
             auto *window = static_cast<Form1 *>(watched);
             ClosedWindows::remember(window);
