@@ -11,6 +11,8 @@ CommandLine::CommandLine(const QStringList &arguments)
     for (const QString &argument : arguments) {
         if (options && argument == QLatin1String("--")) {
             options = false;
+        } else if (options && argument == QLatin1String("--private")) {
+            m_private = true;
         } else if (options && argument.startsWith(u'-')) {
             // Shown on one line, whatever the option holds.
             QString shown = argument;
@@ -37,5 +39,5 @@ CommandLine::CommandLine(const QStringList &arguments)
 
 QString CommandLine::usage()
 {
-    return QStringLiteral("Usage: %1 [ADDRESS]").arg(Product::ExecutableName);
+    return QStringLiteral("Usage: %1 [--private] [ADDRESS]").arg(Product::ExecutableName);
 }

@@ -22,15 +22,17 @@
 
 namespace {
 
-// A request: this line, the start's working folder and its address, each ended by a NUL (which
+// A request: this line, the start's working folder, its address and "private" for a private
+// window (else nothing), each ended by a NUL (which
 // neither a path nor an argument can hold). The answer is one byte. After "opened" the start says
 // with one byte that it takes it, and only then does the browser open the window: a start that
 // gave up waiting (the browser was stopped or hung) never has its request carried out later.
-const QByteArray Greeting = QByteArrayLiteral("zarvo-velmora hand-over 1");
+const QByteArray Greeting = QByteArrayLiteral("zarvo-velmora hand-over 2");
+const QByteArray PrivateWindow = QByteArrayLiteral("private");
 constexpr char Opened = 'O';
 constexpr char Elsewhere = 'E';
 constexpr char Taken = 'T';
-constexpr int RequestFields = 3;
+constexpr int RequestFields = 4;
 constexpr qint64 MaxRequestBytes = 64 * 1024;
 // A browser that has not answered by then is asked again, as long as the start waits for it.
 constexpr int AnswerMs = 1000;
@@ -81,7 +83,7 @@ QString HandOver::socketPath(const QString &runtimeFolder, const QString &dataFo
                   QStringLiteral(".socket"));
 }
 
-HandOver::Outcome HandOver::ask(const QString &address)
+HandOver::Outcome HandOver::ask(const QString &address, bool isPrivate)
 {
     m_workingFolder = QFileInfo(QDir::currentPath()).canonicalFilePath();
     const QString folder = PrivateFolder::base();
@@ -96,7 +98,8 @@ HandOver::Outcome HandOver::ask(const QString &address)
     for (;;) {
         Outcome outcome = Outcome::Unanswered;
         if (!m_path.isEmpty() &&
-            askRunning(address, &outcome, int(qMin<qint64>(AnswerMs, patience.remainingTime())))) {
+            askRunning(address, isPrivate, &outcome,
+                       int(qMin<qint64>(AnswerMs, patience.remainingTime())))) {
             unlock();
             return outcome;
         }
@@ -137,7 +140,7 @@ void HandOver::unlock()
     m_lock.reset();
 }
 
-bool HandOver::askRunning(const QString &address, Outcome *outcome, int limitMs)
+bool HandOver::askRunning(const QString &address, bool isPrivate, Outcome *outcome, int limitMs)
 {
     // Another user's socket is never used, nor anything that is not a socket.
     struct stat status {};
@@ -151,8 +154,9 @@ bool HandOver::askRunning(const QString &address, Outcome *outcome, int limitMs)
     if (!socket.waitForConnected(int(deadline.remainingTime())) ||
         peerUser(socket.socketDescriptor()) != ::geteuid())
         return false;
-    const QByteArray request =
-        Greeting + '\0' + encoded(QDir::currentPath()) + '\0' + address.toUtf8() + '\0';
+    const QByteArray request = Greeting + '\0' + encoded(QDir::currentPath()) + '\0' +
+                               address.toUtf8() + '\0' +
+                               (isPrivate ? PrivateWindow : QByteArray()) + '\0';
     socket.write(request);
     while (socket.bytesToWrite() > 0 && socket.waitForBytesWritten(int(deadline.remainingTime()))) {
     }
@@ -251,15 +255,16 @@ void HandOver::answer(QLocalSocket *socket)
         return;
     }
     const QString address = QString::fromUtf8(fields.value(2));
+    const bool isPrivate = fields.value(3) == PrivateWindow;
     disconnect(socket, &QLocalSocket::readyRead, socket, nullptr);
     connect(socket, &QLocalSocket::readyRead, socket,
-            [this, socket, address] { confirm(socket, address); });
+            [this, socket, address, isPrivate] { confirm(socket, address, isPrivate); });
     socket->putChar(Opened);
     socket->flush();
 }
 
 // Opens the window only for a start that is still there to take the answer.
-void HandOver::confirm(QLocalSocket *socket, const QString &address)
+void HandOver::confirm(QLocalSocket *socket, const QString &address, bool isPrivate)
 {
     char taken = 0;
     if (!socket->getChar(&taken))
@@ -267,7 +272,8 @@ void HandOver::confirm(QLocalSocket *socket, const QString &address)
     socket->disconnectFromServer();
     if (taken == Taken)
         QMetaObject::invokeMethod(
-            this, [this, address] { emit windowRequested(address); }, Qt::QueuedConnection);
+            this, [this, address, isPrivate] { emit windowRequested(address, isPrivate); },
+            Qt::QueuedConnection);
 }
 
 void HandOver::stop()

@@ -43,7 +43,7 @@ public:
     // PatienceMs. Needs no application object, so a start that hands over ends before it has made
     // one. When nobody answered, this start holds the profile from now on, and later starts wait
     // until it listens (or ends).
-    Outcome ask(const QString &address);
+    Outcome ask(const QString &address, bool isPrivate = false);
     // Becomes the browser that later starts find; false when it cannot.
     bool listen();
     // Stops taking hand-overs, as the program ends.
@@ -56,12 +56,12 @@ public:
 
 signals:
     // A later start in this browser's folder asks for a window on the address (empty: the home
-    // page).
-    void windowRequested(const QString &address);
+    // page), a private one or not.
+    void windowRequested(const QString &address, bool isPrivate);
 
 private:
     // Asks the browser at the socket; false when nobody of this user answers by the deadline.
-    bool askRunning(const QString &address, Outcome *outcome, int limitMs);
+    bool askRunning(const QString &address, bool isPrivate, Outcome *outcome, int limitMs);
     // Takes the profile's lock; false while another process holds it.
     bool takeProfile();
     void lock();
@@ -69,7 +69,7 @@ private:
     // On the listening thread.
     void serve(QLocalSocket *socket);
     void answer(QLocalSocket *socket);
-    void confirm(QLocalSocket *socket, const QString &address);
+    void confirm(QLocalSocket *socket, const QString &address, bool isPrivate);
 
     QString m_dataFolder;
     QString m_path;

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QList>
+#include <functional>
+
 class Form1;
 class QString;
 class WebView;
@@ -22,4 +25,10 @@ void listWriteFailed(const QString &fileName, const QString &reason);
 // Whether the window is still open: created and not closed (it may be closed but not yet
 // deleted, or never shown yet).
 bool isOpen(const Form1 *window);
+// The main windows open, in the order they were created.
+QList<Form1 *> openWindows();
+// Called once a main window is made (from the event loop, its controls all there) and when it is
+// closed (as it hides, its controls still there).
+using Watcher = std::function<void(Form1 *window, bool opened)>;
+void watch(Watcher watcher);
 } // namespace MainWindows

@@ -42,9 +42,17 @@ void closeWindows()
     }
 }
 
+namespace {
+bool ending = false;
+} // namespace
+
+bool endedFromOutside()
+{
+    return ending;
+}
+
 void endOnSignal()
 {
-    static bool ending = false;
     if (ending)
         return;
     ending = true;

@@ -12,4 +12,6 @@ void closeWindows();
 // close it, the event loops end, and the program ends within a few seconds with status 0 even
 // where something holds it up.
 void endOnSignal();
+// Whether the end under way is one the user did not choose (endOnSignal began).
+bool endedFromOutside();
 } // namespace Shutdown

@@ -3,6 +3,7 @@
 #include "app/HandOver.h"
 #include "app/Product.h"
 #include "app/ProgramIcon.h"
+#include "app/SessionJournal.h"
 #include "app/Shutdown.h"
 #include "main_window/Form1.h"
 #include "main_window/StatusBar.h"
@@ -18,9 +19,9 @@ namespace {
 
 // A window for a later start that handed over, opened as New Window opens one, and brought to
 // the front: the user has just asked for it.
-void openHandedOverWindow(const QString &address)
+void openHandedOverWindow(const QString &address, bool isPrivate)
 {
-    Form1 *window = Form1::newLoaded(address);
+    Form1 *window = isPrivate ? Form1::newPrivate(address) : Form1::newLoaded(address);
     window->showMaximized();
     window->raise();
     window->activateWindow();
@@ -55,7 +56,7 @@ int main(int argc, char *argv[])
     // First of all: a start that hands over to the running browser ends before it has made an
     // application object, so it costs little and needs no display.
     HandOver handOver(BrowserProfile::dataFolder());
-    const HandOver::Outcome outcome = handOver.ask(commandLine.address());
+    const HandOver::Outcome outcome = handOver.ask(commandLine.address(), commandLine.isPrivate());
     if (outcome == HandOver::Outcome::HandedOver)
         return 0;
     const bool offTheRecord =
@@ -73,8 +74,18 @@ int main(int argc, char *argv[])
     // Every window without an icon of its own, the dialogs included, shows the program's.
     QApplication::setWindowIcon(ProgramIcon::icon());
     RenderingChoice::apply();
-    // A logout or kill closes the windows as their close boxes do: what pages stored is kept.
+    // The windows of a run that ended without the user's choice come back; a browser off the
+    // record keeps no journal (the running browser keeps its own).
+    std::unique_ptr<SessionJournal> journal;
+    if (!offTheRecord)
+        journal =
+            std::make_unique<SessionJournal>(SessionJournal::fileIn(BrowserProfile::dataFolder()));
+    // A logout or kill closes the windows as their close boxes do: what pages stored is kept,
+    // and so is the journal of the windows, as they were before the end began.
     EndSignals endSignals;
+    if (journal)
+        QObject::connect(&endSignals, &EndSignals::received, journal.get(),
+                         &SessionJournal::writeNow);
     QObject::connect(&endSignals, &EndSignals::received, &app, &Shutdown::endOnSignal);
 
     if (outcome == HandOver::Outcome::Unanswered && handOver.listen()) {
@@ -82,12 +93,21 @@ int main(int argc, char *argv[])
         QObject::connect(&app, &QCoreApplication::aboutToQuit, &handOver, &HandOver::stop);
     }
 
-    Form1 *startUp = Form1::newLoaded(commandLine.address());
+    Form1 *startUp = commandLine.isPrivate() ? Form1::newPrivate(commandLine.address())
+                                             : Form1::newLoaded(commandLine.address());
     startUp->showMaximized();
     if (offTheRecord)
         sayDataNotKept(startUp);
+    if (journal) {
+        journal->start();
+        journal->offer(startUp);
+    }
 
     const int status = QApplication::exec();
+    // The user ended the browser (the last window closed, or Exit): nothing is to come back.
+    if (journal && !Shutdown::endedFromOutside())
+        journal->remove();
+    journal.reset();
     Shutdown::releaseWindowsAndProfile();
     return status;
 }

@@ -50,11 +50,11 @@ QComboBox *editableComboBox(QWidget *parent, const char *name)
 }
 
 } // namespace
-Form1::Form1(QWidget *parent) : QMainWindow(parent)
+Form1::Form1(QWidget *parent, bool isPrivate) : QMainWindow(parent), m_private(isPrivate)
 {
     MainWindows::add(this);
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(QStringLiteral("Zarvo - Velmora  1.0"));
+    setCaption(QStringLiteral("Zarvo - Velmora  1.0"));
     setWindowIcon(ProgramIcon::icon());
     Twips::useDesignFont(this);
 
@@ -110,6 +110,8 @@ void Form1::createControls(QWidget *client)
     ToolbarStyle::apply(Toolbar1);
     // Made after the toolbar: Tab goes from its last button into the page.
     WebBrowser1 = named(WebViewFactory::create(client), "WebBrowser1");
+    if (m_private)
+        WebBrowser1->OffTheRecord();
     Label1 = named(new QLabel(QStringLiteral("Address:"), client), "Label1");
     Label1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
@@ -171,6 +173,8 @@ void Form1::connectEvents()
     connect(WebBrowser1, &WebView::SearchRequested, this, &Form1::WebBrowser1_SearchRequested);
     connect(WebBrowser1, &WebView::ViewSourceRequested, this,
             &Form1::WebBrowser1_ViewSourceRequested);
+    connect(WebBrowser1, &WebView::PrivateWindowRequested, this,
+            &Form1::WebBrowser1_PrivateWindowRequested);
 }
 
 Form1 *Form1::newLoaded(const QString &startAddress)
@@ -180,18 +184,51 @@ Form1 *Form1::newLoaded(const QString &startAddress)
     return window;
 }
 
+Form1 *Form1::newPrivate(const QString &startAddress)
+{
+    auto *window = new Form1(nullptr, true);
+    window->Form_Load(startAddress);
+    return window;
+}
+
+void Form1::setCaption(const QString &caption)
+{
+    setWindowTitle(m_private ? caption + QStringLiteral(" (Private)") : caption);
+}
+
+Form1 *Form1::newRestored(const QByteArray &history)
+{
+    auto *window = new Form1;
+    window->Form_LoadHistory(history);
+    return window;
+}
+
 void Form1::Form_Load(const QString &startAddress)
 {
     if (startAddress.isEmpty())
         WebBrowser1->GoHome();
     else
         WebBrowser1->Navigate2(startAddress);
+    stampAndReadFavorites();
+}
 
-    // A failed stamp is skipped quietly; the favourites are still read.
-    if (const ListFile::Written stamp = ListFile::AppendLine(
-            Product::HistoryFile, LoadStamp::text(QDateTime::currentDateTime(), QLocale::system()));
-        !stamp)
-        listWriteFailed(Product::HistoryFile, stamp.reason);
+void Form1::Form_LoadHistory(const QByteArray &history)
+{
+    WebBrowser1->RestoreHistory(history);
+    stampAndReadFavorites();
+}
+
+void Form1::stampAndReadFavorites()
+{
+    // A failed stamp is skipped quietly; the favourites are still read. A private window
+    // leaves none.
+    if (!m_private) {
+        if (const ListFile::Written stamp = ListFile::AppendLine(
+                Product::HistoryFile,
+                LoadStamp::text(QDateTime::currentDateTime(), QLocale::system()));
+            !stamp)
+            listWriteFailed(Product::HistoryFile, stamp.reason);
+    }
 
     // A missing or unreadable file leaves the list with what was read; no file is created.
     static_cast<EntryListModel *>(Text1->model())
@@ -261,8 +298,9 @@ void Form1::WebBrowser1_ProgressChange(int Progress, int ProgressMax)
 void Form1::WebBrowser1_NewWindow2(QObject **ppDisp, bool *Cancel)
 {
     Q_UNUSED(Cancel);
-    // The new window's whole load runs first; then its view takes the requested page.
-    Form1 *window = newLoaded();
+    // The new window's whole load runs first; then its view takes the requested page. A private
+    // page's window is private too: it shares the page's profile.
+    Form1 *window = m_private ? newPrivate() : newLoaded();
     *ppDisp = window->WebBrowser1->Object();
     window->showMaximized();
 }
@@ -270,20 +308,25 @@ void Form1::WebBrowser1_NewWindow2(QObject **ppDisp, bool *Cancel)
 void Form1::WebBrowser1_DocumentComplete()
 {
     updateStopKey();
-    if (m_firstLoad) {
-        m_firstLoad = false;
+    const bool firstPage = std::exchange(m_firstLoad, false);
+    if (firstPage)
         m_statusPainting->releaseNow();
-    }
     // A history line that cannot be written is lost quietly: the page still shows and the
     // address box and caption still follow it.
-    if (const ListFile::Written line =
-            ListFile::AppendLine(Product::HistoryFile, WebBrowser1->LocationURL());
-        !line)
+    if (m_private) {
+        // Said once, after the first page: the load's own texts would hide it before.
+        if (firstPage) {
+            m_notice = QStringLiteral("Private window: pages you visit here are not kept");
+            StatusBar1->setPanelText(1, m_notice);
+        }
+    } else if (const ListFile::Written line =
+                   ListFile::AppendLine(Product::HistoryFile, WebBrowser1->LocationURL());
+               !line)
         listWriteFailed(Product::HistoryFile, line.reason);
     m_pageAddress = WebBrowser1->LocationURL();
     m_submitted.reset();
     Text1->setEditText(m_pageAddress);
-    setWindowTitle(Product::Name + QStringLiteral(" - ") + WebBrowser1->LocationName());
+    setCaption(Product::Name + QStringLiteral(" - ") + WebBrowser1->LocationName());
     if (!m_pendingNotice.isEmpty()) {
         m_notice = std::exchange(m_pendingNotice, QString());
         StatusBar1->setPanelText(1, m_notice);
@@ -334,7 +377,7 @@ void Form1::WebBrowser1_TitleChange(const QString &Text)
 {
     // Before the first page, the caption is the window's own.
     if (!m_firstLoad)
-        setWindowTitle(Product::Name + QStringLiteral(" - ") + Text);
+        setCaption(Product::Name + QStringLiteral(" - ") + Text);
 }
 
 bool Form1::editingAddress() const
@@ -362,6 +405,11 @@ void Form1::WebBrowser1_SearchRequested(const QString &Text)
 void Form1::WebBrowser1_ViewSourceRequested()
 {
     mnuviewsource_Click();
+}
+
+void Form1::WebBrowser1_PrivateWindowRequested(const QString &URL)
+{
+    newPrivate(URL)->showMaximized();
 }
 
 bool Form1::eventFilter(QObject *watched, QEvent *event)

@@ -27,15 +27,25 @@ class Form1 : public QMainWindow {
     Q_OBJECT
 
 public:
-    explicit Form1(QWidget *parent = nullptr);
+    // A private window's pages run off the record, and nothing of it is written to disk by
+    // itself: no load stamp, no History.DAT line, no journal, no reopen list.
+    explicit Form1(QWidget *parent = nullptr, bool isPrivate = false);
 
     // A new main window with its Form_Load done, not yet shown.
     static Form1 *newLoaded(const QString &startAddress = {});
+    // A main window that comes back (closed by mistake, or kept over an end the user did not
+    // choose), its Form_Load done with its saved back/forward history in place of the home page.
+    static Form1 *newRestored(const QByteArray &history);
+    // A private main window with its Form_Load done, not yet shown.
+    static Form1 *newPrivate(const QString &startAddress = {});
+    bool isPrivate() const { return m_private; }
 
     // Home page, load stamp, favourites into the address box's list. A start address (an address
     // the program was started with) is visited instead of the home page, as the address box
     // visits typed text; the rest is the same.
     void Form_Load(const QString &startAddress = {});
+    // Form_Load, the page coming from the saved history (the view loads its current entry).
+    void Form_LoadHistory(const QByteArray &history);
     // Lays the controls out for the client area's current size.
     void Form_Resize();
     // Search: the result page for the category box's text, or nothing when it names no category.
@@ -57,6 +67,7 @@ public:
     void WebBrowser1_AddFavoriteRequested(const QString &URL);
     void WebBrowser1_SearchRequested(const QString &Text);
     void WebBrowser1_ViewSourceRequested();
+    void WebBrowser1_PrivateWindowRequested(const QString &URL);
     // A list file could not be written: said once per file and run in panel 1, once this
     // window's page has completed, and kept there until its next page starts.
     void listWriteFailed(const QString &fileName, const QString &reason);
@@ -116,6 +127,8 @@ private:
     // Form1.cpp; the toolbar in Form1Toolbar.cpp; the menu bar in Form1Menus.cpp; the keys in
     // Form1Keys.cpp.
     void createControls(QWidget *client);
+    // Form_Load after the first page is asked for: the load stamp and the favourites.
+    void stampAndReadFavorites();
     void connectEvents();
     void createToolbarButtons();
     // The toolbar's Add: the address box's text as a new favourite.
@@ -142,6 +155,10 @@ private:
     void setTextSize(int level);
     void applyLayout();
 
+    // The caption, marked in a private window.
+    void setCaption(const QString &caption);
+
+    const bool m_private;
     Form1Layout m_layout;
     StatusPainting *m_statusPainting;
     QShortcut *m_stopKey = nullptr;

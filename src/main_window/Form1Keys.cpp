@@ -1,5 +1,7 @@
 #include "main_window/Form1.h"
 
+#include "app/ClosedWindows.h"
+
 #include "webview/WebView.h"
 
 #include <QComboBox>
@@ -22,6 +24,9 @@ void Form1::createShortcuts()
                 [this] { WebBrowser1->Refresh2(WebView::REFRESH_COMPLETELY); });
     addShortcut(Qt::CTRL | Qt::Key_N, [this] { mnunew_Click(); });
     addShortcut(Qt::CTRL | Qt::Key_W, [this] { mnuexit_Click(); });
+    // The main window closed most recently in this run, with its history.
+    addShortcut(Qt::CTRL | Qt::SHIFT | Qt::Key_T, [] { ClosedWindows::reopen(); });
+    addShortcut(Qt::CTRL | Qt::SHIFT | Qt::Key_N, [] { newPrivate()->showMaximized(); });
     // Ctrl and the plus key, with or without Shift on keyboards where plus shares the = key.
     addShortcut(Qt::CTRL | Qt::Key_Plus, [this] { stepTextSize(+1); });
     addShortcut(Qt::CTRL | Qt::Key_Equal, [this] { stepTextSize(+1); });

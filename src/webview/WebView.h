@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QVariant>
 #include <QWidget>
@@ -71,6 +72,20 @@ public:
     // The component's own object: what a new-window request is pointed at.
     virtual QObject *Object() = 0;
 
+    // What a window that comes back keeps: the back/forward history as the component writes it
+    // (empty before the first page), taken back in place of the view's own; the component then
+    // loads its current entry.
+    virtual QByteArray SavedHistory() const = 0;
+    virtual void RestoreHistory(const QByteArray &history) = 0;
+    // The address of the load under way; empty when nothing loads.
+    virtual QString LoadingURL() const = 0;
+    // Whether that load has already taken the history's current entry: restoring the history
+    // would ask for it again.
+    virtual bool LoadingIsCurrent() const = 0;
+    // Called before the first page: the view's pages run on the off-the-record profile the run's
+    // private windows share, and nothing of them is kept on disk.
+    virtual void OffTheRecord() = 0;
+
 signals:
     void StatusTextChange(const QString &Text);
     void ProgressChange(int Progress, int ProgressMax);
@@ -84,8 +99,11 @@ signals:
     void LocationChange(const QString &URL);
     // The shown page changed its own title; never raised during a load.
     void TitleChange(const QString &Text);
+    // The history changed without a document completing (a same-document navigation).
+    void HistoryChanged();
     // Commands of the page's context menu that belong to the window.
     void AddFavoriteRequested(const QString &URL);
     void SearchRequested(const QString &Text);
     void ViewSourceRequested();
+    void PrivateWindowRequested(const QString &URL);
 };

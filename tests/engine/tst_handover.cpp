@@ -1,7 +1,16 @@
 #include "app/HandOver.h"
+#include "app/MainWindows.h"
+#include "app/SessionJournal.h"
+#include "main_window/Form1.h"
+#include "main_window/RestoreBar.h"
 #include "support/LoopbackServer.h"
+#include "support/PageScript.h"
+#include "support/ScriptedServer.h"
 #include "support/TestMain.h"
+#include "support/WindowFixture.h"
+#include "support/WorkingFolder.h"
 #include "webview/engine/BrowserProfile.h"
+#include "webview/engine/EngineWebView.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -9,10 +18,13 @@
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QPointer>
 #include <QProcess>
+#include <QPushButton>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 #include <csignal>
 #include <memory>
 #include <pwd.h>
@@ -53,6 +65,36 @@ QByteArray history(const QString &folder)
 {
     QFile file(QDir(folder).filePath(QStringLiteral("History.DAT")));
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The windows the profile's journal holds; none when there is no journal.
+QList<SessionJournal::Window> journaled()
+{
+    QFile file(SessionJournal::fileIn(BrowserProfile::dataFolder()));
+    QList<SessionJournal::Window> windows;
+    qint64 restoredAt = 0;
+    if (!file.open(QIODevice::ReadOnly) ||
+        !SessionJournal::decode(file.readAll(), &windows, &restoredAt))
+        return {};
+    return windows;
+}
+
+bool journaledAt(const QString &address, QString SessionJournal::Window::*field)
+{
+    const QList<SessionJournal::Window> windows = journaled();
+    return std::any_of(windows.begin(), windows.end(), [&](const SessionJournal::Window &window) {
+        return window.*field == address;
+    });
+}
+
+// The open main window showing an address that starts so.
+Form1 *windowAt(const QString &start)
+{
+    for (Form1 *window : MainWindows::openWindows()) {
+        if (window->WebBrowser1->LocationURL().startsWith(start))
+            return window;
+    }
+    return nullptr;
 }
 
 // A running start of the built program; ended when the test leaves it.
@@ -128,6 +170,8 @@ private slots:
     void aStoppedBrowserGetsNoTwinAndRepeatsNothing();
     void anEndSignalClosesTheBrowserAndKeepsSiteData_data();
     void anEndSignalClosesTheBrowserAndKeepsSiteData();
+    void aKilledBrowserComesBackWithItsHistory();
+    void privateWindowsKeepNothing();
 
 private:
     QString folder(const QString &name);
@@ -151,6 +195,24 @@ void HandOverTest::initTestCase()
     m_server.serveHtml(QStringLiteral("/third.html"), NamedReadingPage);
     m_server.serveHtml(QStringLiteral("/store-late.html"), StoringLatePage);
     m_server.serveHtml(QStringLiteral("/store-then-login.html"), StoringThenLoginPage);
+    // Three pages in one window's history, one after another by themselves.
+    m_server.serveHtml(QStringLiteral("/h1.html"),
+                       "<!DOCTYPE html><title>One</title><script>onload = () => setTimeout(() => "
+                       "location.href = '/h2.html', 100);</script>");
+    m_server.serveHtml(QStringLiteral("/h2.html"),
+                       "<!DOCTYPE html><title>Two</title><script>onload = () => setTimeout(() => "
+                       "location.href = '/h3.html', 100);</script>");
+    m_server.serveHtml(QStringLiteral("/h3.html"), "<!DOCTYPE html><title>Three</title>");
+    m_server.serveHtml(QStringLiteral("/other.html"), "<!DOCTYPE html><title>Other</title>");
+    // A cookie set, and what a page finds of it.
+    m_server.serve(QStringLiteral("/set-cookie.html"),
+                   {"text/html",
+                    "<title>Set</title><script>fetch('/cookie-set/' + "
+                    "document.cookie);</script>",
+                    200, "Set-Cookie: kept=private\r\n"});
+    m_server.serveHtml(QStringLiteral("/cookie.html"),
+                       "<title>Cookie</title><script>fetch('/cookie-seen/' + "
+                       "(document.cookie || 'none'));</script>");
     m_server.serve(QStringLiteral("/login"), {"text/html", "<title>Not yet</title>", 401,
                                               "WWW-Authenticate: Basic realm=\"Members\"\r\n"});
 }
@@ -223,7 +285,7 @@ void HandOverTest::wrongArgumentsOpenNoWindow()
     QCOMPARE(start.process().exitCode(), 2);
     const QString message = start.output();
     QCOMPARE(message.count(u'\n'), 1);
-    QVERIFY2(message.endsWith(QLatin1String("Usage: zarvo-velmora [ADDRESS]\n")),
+    QVERIFY2(message.endsWith(QLatin1String("Usage: zarvo-velmora [--private] [ADDRESS]\n")),
              qPrintable(message));
     // No window was loaded: no load stamp.
     QVERIFY(!QFile::exists(QDir(here).filePath(QStringLiteral("History.DAT"))));
@@ -436,10 +498,140 @@ void HandOverTest::anEndSignalClosesTheBrowserAndKeepsSiteData()
     QTRY_VERIFY_WITH_TIMEOUT(m_server.requests().count(shown) > shownBefore, LoadMs);
     QCOMPARE(::kill(pid_t(first.process().processId()), signal), 0);
     QVERIFY2(first.endedWell(5000), qPrintable(first.output()));
+    // Not the user's end: the window is kept to come back.
+    QCOMPARE(journaled().size(), 1);
 
     Start second(m_environment, here, {m_server.url(QStringLiteral("/read.html")).toString()});
     QTRY_VERIFY_WITH_TIMEOUT(m_server.requests().count(QStringLiteral("/seen/late")) > seenBefore,
                              LoadMs);
+}
+
+// Killed, the browser leaves its windows in the journal: a page loading then is not asked for
+// again until clicked, the next start keeps them while it offers them (a hand-over joins them),
+// and the restored window goes Back through its history.
+void HandOverTest::aKilledBrowserComesBackWithItsHistory()
+{
+    const QString here = folder(QStringLiteral("here"));
+    int asked = 0;
+    ScriptedServer hanging(
+        [&asked](const QByteArray &) {
+            ++asked;
+            return QByteArray();
+        },
+        ScriptedServer::Hold);
+    QVERIFY(hanging.listen());
+    const QString slow = hanging.url(QStringLiteral("/slow")).toString();
+    const QString other = m_server.url(QStringLiteral("/other.html")).toString();
+    // Three pages, then one that never comes.
+    m_server.serveHtml(QStringLiteral("/h3.html"),
+                       "<!DOCTYPE html><title>Three</title><script>onload = () => setTimeout(() "
+                       "=> location.href = '" +
+                           slow.toUtf8() + "', 100);</script>");
+    {
+        Start first(m_environment, here, {m_server.url(QStringLiteral("/h1.html")).toString()});
+        QTRY_VERIFY_WITH_TIMEOUT(journaledAt(slow, &SessionJournal::Window::loading), LoadMs);
+        Start second(m_environment, here, {other});
+        QVERIFY2(second.endedWell(), qPrintable(second.output()));
+        QTRY_VERIFY_WITH_TIMEOUT(journaledAt(other, &SessionJournal::Window::address), LoadMs);
+        QCOMPARE(::kill(pid_t(first.process().processId()), SIGKILL), 0);
+        QVERIFY(first.process().waitForFinished(10000));
+    }
+    QCOMPARE(journaled().size(), 2);
+    {
+        Start offering(m_environment, here, {other});
+        QTRY_COMPARE_WITH_TIMEOUT(journaled().size(), 3, LoadMs);
+        Start handedOver(m_environment, here, {other});
+        QVERIFY2(handedOver.endedWell(), qPrintable(handedOver.output()));
+        QTRY_COMPARE_WITH_TIMEOUT(journaled().size(), 4, LoadMs);
+        QCOMPARE(::kill(pid_t(offering.process().processId()), SIGTERM), 0);
+        QVERIFY2(offering.endedWell(5000), qPrintable(offering.output()));
+    }
+    QCOMPARE(journaled().size(), 4);
+    QCOMPARE(asked, 1);
+
+    // Restored here, on pages that no longer move on by themselves.
+    m_server.serveHtml(QStringLiteral("/h1.html"), "<!DOCTYPE html><title>One</title>");
+    m_server.serveHtml(QStringLiteral("/h2.html"), "<!DOCTYPE html><title>Two</title>");
+    m_server.serveHtml(QStringLiteral("/h3.html"), "<!DOCTYPE html><title>Three</title>");
+    WorkingFolder working;
+    const auto windowsGone = qScopeGuard([] { Shutdown::deleteWindows(); });
+    SessionJournal journal(SessionJournal::fileIn(BrowserProfile::dataFolder()));
+    Form1 *startUp = Form1::newLoaded(m_server.url(QStringLiteral("/home.html")).toString());
+    startUp->showMaximized();
+    journal.start();
+    journal.offer(startUp);
+    auto *bar = startUp->WebBrowser1->findChild<RestoreBar *>();
+    QVERIFY(bar);
+    QCOMPARE(bar->restoreButton()->text(), QString("Restore 4 windows"));
+    bar->restoreButton()->click();
+    QTRY_VERIFY_WITH_TIMEOUT(windowAt(QStringLiteral("qrc:/stopped.html")), LoadMs);
+    auto *stopped =
+        static_cast<EngineWebView *>(windowAt(QStringLiteral("qrc:/stopped.html"))->WebBrowser1);
+    // The history before the lost page stays behind the built-in page.
+    for (const char *page : {"/h3.html", "/h2.html", "/h1.html"}) {
+        QVERIFY(completes(
+            stopped, [stopped] { stopped->GoBack(); }, LoadMs));
+        QCOMPARE(stopped->LocationURL(), m_server.url(QLatin1String(page)).toString());
+    }
+    for (int i = 0; i < 3; ++i)
+        QVERIFY(completes(
+            stopped, [stopped] { stopped->GoForward(); }, LoadMs));
+    QVERIFY(stopped->LocationURL().startsWith(QLatin1String("qrc:/stopped.html")));
+    QCOMPARE(asked, 1);
+    QCOMPARE(PageScript::evaluate(stopped->engineView(),
+                                  QStringLiteral("document.body.innerText.includes('This page was "
+                                                 "loading when Zarvo Velmora stopped.') && "
+                                                 "document.getElementById('again').href"))
+                 .toString(),
+             slow);
+    PageScript::evaluate(stopped->engineView(),
+                         QStringLiteral("document.getElementById('again').click()"));
+    QTRY_COMPARE_WITH_TIMEOUT(asked, 2, LoadMs);
+}
+
+// A private window's pages share an off-the-record profile with the run's other private windows
+// only; the window writes no list line and no journal entry, and its cookies are gone with the
+// last private window.
+void HandOverTest::privateWindowsKeepNothing()
+{
+    const QString here = folder(QStringLiteral("here"));
+    const QString cookie = m_server.url(QStringLiteral("/cookie.html")).toString();
+    {
+        Start first(m_environment, here,
+                    {"--private", m_server.url(QStringLiteral("/set-cookie.html")).toString()});
+        QTRY_VERIFY_WITH_TIMEOUT(
+            m_server.requests().contains(QStringLiteral("/cookie-set/kept=private")), LoadMs);
+        Start normal(m_environment, here, {cookie});
+        QVERIFY2(normal.endedWell(), qPrintable(normal.output()));
+        QTRY_VERIFY_WITH_TIMEOUT(m_server.requests().contains(QStringLiteral("/cookie-seen/none")),
+                                 LoadMs);
+        Start secondPrivate(m_environment, here, {"--private", cookie});
+        QVERIFY2(secondPrivate.endedWell(), qPrintable(secondPrivate.output()));
+        QTRY_VERIFY_WITH_TIMEOUT(
+            m_server.requests().contains(QStringLiteral("/cookie-seen/kept=private")), LoadMs);
+        QTRY_VERIFY_WITH_TIMEOUT(journaledAt(cookie, &SessionJournal::Window::address), LoadMs);
+        QCOMPARE(journaled().size(), 1);
+        // The normal window's load stamp and page only.
+        QCOMPARE(history(here).count("\r\n"), 2);
+        QVERIFY(history(here).endsWith(cookie.toUtf8() + "\r\n"));
+    }
+    QCOMPARE(m_server.requests().count(QStringLiteral("/cookie-seen/none")), 1);
+
+    WorkingFolder working;
+    const auto windowsGone = qScopeGuard([] { Shutdown::deleteWindows(); });
+    QPointer<Form1> setting =
+        Form1::newPrivate(m_server.url(QStringLiteral("/set-cookie.html")).toString());
+    setting->showMaximized();
+    QVERIFY(setting->windowTitle().endsWith(QLatin1String(" (Private)")));
+    QTRY_COMPARE_WITH_TIMEOUT(m_server.requests().count(QStringLiteral("/cookie-set/kept=private")),
+                              2, LoadMs);
+    setting->close();
+    QTRY_VERIFY(!setting);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    Form1::newPrivate(cookie)->showMaximized();
+    QTRY_COMPARE_WITH_TIMEOUT(m_server.requests().count(QStringLiteral("/cookie-seen/none")), 2,
+                              LoadMs);
+    QVERIFY(!QFile::exists(working.file(QStringLiteral("History.DAT"))));
 }
 
 ZV_TEST_MAIN(HandOverTest)

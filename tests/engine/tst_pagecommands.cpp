@@ -366,11 +366,15 @@ void PageCommandsTest::thePageMenuFitsAWindowWithoutTabs()
     QVERIFY2(items.filter("inspect", Qt::CaseInsensitive).size() == 1, qPrintable(items.join('|')));
     QVERIFY2(items.filter("Search for").isEmpty(), qPrintable(items.join('|')));
     QSignalSpy favorite(m_view, &WebView::AddFavoriteRequested);
+    QSignalSpy privately(m_view, &WebView::PrivateWindowRequested);
     itemOf(menu, "Add Link to Favorites")->trigger();
+    itemOf(menu, "Open link in private window")->trigger();
     menu->close();
     QCOMPARE(favorite.size(), 1);
     QCOMPARE(favorite.at(0).at(0).toString(),
              QString::fromLatin1(m_server.url("/page?q=%C3%A9").toEncoded()));
+    QCOMPARE(privately.size(), 1);
+    QCOMPARE(privately.at(0).at(0).toString(), favorite.at(0).at(0).toString());
 
     // The engine's "open in new window" asks the window for one, as a clicked link would.
     auto *other = new EngineWebView(m_window.get());

@@ -42,6 +42,14 @@ public:
     QString LocationName() const override { return locationName; }
     void Document(MarkupCallback innerHTML) override { innerHTML(markup); }
     QObject *Object() override { return this; }
+    QByteArray SavedHistory() const override { return history; }
+    void RestoreHistory(const QByteArray &saved) override
+    {
+        record(QStringLiteral("RestoreHistory ") + QString::fromUtf8(saved));
+    }
+    QString LoadingURL() const override { return loadingURL; }
+    bool LoadingIsCurrent() const override { return loadingIsCurrent; }
+    void OffTheRecord() override { record(QStringLiteral("OffTheRecord")); }
 
     // The events, raised as the engine would.
     void raiseDocumentComplete() { emit DocumentComplete(this, locationURL); }
@@ -51,6 +59,10 @@ public:
     QStringList calls;
     QString locationURL;
     QString locationName;
+    // What SavedHistory gives, and the address LoadingURL gives.
+    QByteArray history;
+    QString loadingURL;
+    bool loadingIsCurrent = false;
     std::optional<QString> markup;
     bool busy = false;
     // The level the last OLECMDID_ZOOM set, read back by one without input.

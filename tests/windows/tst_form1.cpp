@@ -1,6 +1,10 @@
+#include "app/ClosedWindows.h"
+#include "app/MainWindows.h"
+#include "app/SessionJournal.h"
 #include "app/Twips.h"
 #include "lists/ListFile.h"
 #include "main_window/Form1.h"
+#include "main_window/RestoreBar.h"
 #include "main_window/StatusBar.h"
 #include "support/FakeWebView.h"
 #include "support/TestMain.h"
@@ -8,6 +12,7 @@
 #include "webview/ui/DownloadsWindow.h"
 
 #include <QComboBox>
+#include <QDateTime>
 #include <QFile>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -21,6 +26,7 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <memory>
+#include <sys/stat.h>
 
 namespace {
 QStringList items(const QComboBox *box)
@@ -30,13 +36,37 @@ QStringList items(const QComboBox *box)
         texts.append(box->itemText(i));
     return texts;
 }
+
+// What the journal at the path holds, or nothing when there is none.
+std::optional<QList<SessionJournal::Window>> journaled(const QString &path, qint64 *restoredAt)
+{
+    QFile file(path);
+    QList<SessionJournal::Window> windows;
+    if (!file.open(QIODevice::ReadOnly) ||
+        !SessionJournal::decode(file.readAll(), &windows, restoredAt))
+        return std::nullopt;
+    return windows;
+}
+
+// The fake views of the windows made after the first `before` fakes.
+QList<FakeWebView *> madeSince(int before)
+{
+    QList<FakeWebView *> views;
+    for (qsizetype i = before; i < FakeWebView::made().size(); ++i)
+        views.append(FakeWebView::made()[i]);
+    return views;
+}
 } // namespace
 
 class Form1Test : public QObject {
     Q_OBJECT
 
 private slots:
-    void init() { m_fixture.start(); }
+    void init()
+    {
+        m_fixture.start();
+        ClosedWindows::forget();
+    }
     void cleanup() { m_fixture.stop(); }
 
     void controlsAsDesigned();
@@ -52,6 +82,11 @@ private slots:
     void theShownWindowShowsEveryControlWhole_data();
     void theShownWindowShowsEveryControlWhole();
     void theDownloadsWindowShowsEachRowsButtonsWhole();
+    void closedWindowsComeBackMostRecentFirst();
+    void theRestoreBarBringsTheJournaledWindowsBack_data();
+    void theRestoreBarBringsTheJournaledWindowsBack();
+    void theJournalFollowsTheWindowsAndGoesWithTheLast();
+    void privateWindowsWriteNothingOfTheirOwn();
 
 private:
     WindowFixture m_fixture;
@@ -347,6 +382,243 @@ void Form1Test::theDownloadsWindowShowsEachRowsButtonsWhole()
     QCOMPARE(downloads->size(), resized);
     downloads->close();
     list->clear();
+}
+
+// Ctrl+Shift+T: the last ten windows closed come back newest first, each with its history (or at
+// its page when it has none), loaded as New Window loads one.
+void Form1Test::closedWindowsComeBackMostRecentFirst()
+{
+    ClosedWindows::forget();
+    for (int i = 0; i < ClosedWindows::Kept + 2; ++i) {
+        Form1 *window = m_fixture.showLoaded();
+        QVERIFY(window);
+        FakeWebView *view = FakeWebView::of(window);
+        view->locationURL = QStringLiteral("http://page%1/").arg(i);
+        if (i % 2)
+            view->history = "history " + QByteArray::number(i);
+        QVERIFY(window->close());
+    }
+    // A window that never showed a page has nothing to come back to.
+    Form1 *blank = m_fixture.showLoaded();
+    QVERIFY(blank && blank->close());
+    QCOMPARE(ClosedWindows::count(), ClosedWindows::Kept);
+
+    Form1 *window = m_fixture.showLoaded();
+    QVERIFY(window);
+    const qsizetype stamps = ListFile::ReadLines("History.DAT").entries.size();
+    QStringList reopened;
+    for (int i = 0; i < ClosedWindows::Kept + 1; ++i) {
+        const qsizetype before = FakeWebView::made().size();
+        QApplication::setActiveWindow(window);
+        QTRY_VERIFY(window->isActiveWindow());
+        QTest::keyClick(window, Qt::Key_T, Qt::ControlModifier | Qt::ShiftModifier);
+        for (FakeWebView *view : madeSince(int(before))) {
+            reopened.append(view->calls);
+            QVERIFY(view->window()->isVisible());
+        }
+    }
+    QCOMPARE(reopened.size(), ClosedWindows::Kept);
+    QCOMPARE(reopened.first(), QString("RestoreHistory history 11"));
+    QCOMPARE(reopened.at(1), QString("Navigate2 http://page10/"));
+    QCOMPARE(reopened.last(), QString("Navigate2 http://page2/"));
+    QCOMPARE(ListFile::ReadLines("History.DAT").entries.size(), stamps + ClosedWindows::Kept);
+}
+
+void Form1Test::theRestoreBarBringsTheJournaledWindowsBack_data()
+{
+    QTest::addColumn<QList<SessionJournal::Window>>("windows");
+    QTest::addColumn<qint64>("restoredAgoMs"); // 0: never restored
+    QTest::addColumn<bool>("restore");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QStringList>("loads"); // each restored window's load, in the order they come
+
+    const QList<SessionJournal::Window> three{
+        {"one", "http://one/", {}, false, true, false},
+        {"two", "http://two/", "http://two/slow", false, true, false},
+        {"three", "http://three/", {}, false, false, true},
+    };
+    QTest::newRow("restored, the front first, a loading page not asked for")
+        << three << qint64(0) << true << "Zarvo Velmora ended with 3 windows open."
+        << "Restore 3 windows"
+        << QStringList{"RestoreHistory three", "RestoreHistory one",
+                       "RestoreHistory two|Navigate2 "
+                       "qrc:/stopped.html?address=http%3A%2F%2Ftwo%2Fslow"};
+    // The history would load the lost page again: the built-in page alone.
+    QTest::newRow("a loading page that had taken the history's place")
+        << QList<SessionJournal::Window>{{"two", "http://two/slow", "http://two/slow", true, true,
+                                          true}}
+        << qint64(0) << true << "Zarvo Velmora ended with 1 window open."
+        << "Restore 1 window"
+        << QStringList{"Navigate2 qrc:/stopped.html?address=http%3A%2F%2Ftwo%2Fslow"};
+    QTest::newRow("found again soon after a restore: no page loads")
+        << three << qint64(20000) << true << "Zarvo Velmora ended with 3 windows open."
+        << "Restore 3 windows"
+        << QStringList{"Navigate2 qrc:/stopped.html?address=http%3A%2F%2Fthree%2F",
+                       "Navigate2 qrc:/stopped.html?address=http%3A%2F%2Fone%2F",
+                       "Navigate2 qrc:/stopped.html?address=http%3A%2F%2Ftwo%2Fslow"};
+    QTest::newRow("a restore long ago counts no more")
+        << QList<SessionJournal::Window>{three[0]} << qint64(120000) << true
+        << "Zarvo Velmora ended with 1 window open."
+        << "Restore 1 window" << QStringList{"RestoreHistory one"};
+    QTest::newRow("not now") << three << qint64(0) << false
+                             << "Zarvo Velmora ended with 3 windows open."
+                             << "Restore 3 windows" << QStringList();
+}
+
+// The start-up window keeps its own page; the offer sits over it until answered, and the journal
+// keeps the last run's windows all the while.
+void Form1Test::theRestoreBarBringsTheJournaledWindowsBack()
+{
+    QFETCH(QList<SessionJournal::Window>, windows);
+    QFETCH(qint64, restoredAgoMs);
+    QFETCH(bool, restore);
+    QFETCH(QString, text);
+    QFETCH(QString, button);
+    QFETCH(QStringList, loads);
+    const QString path = QDir::current().filePath("data/session-journal");
+    QVERIFY(QDir().mkpath("data"));
+    WorkingFolder::write(
+        "data/session-journal",
+        SessionJournal::encode(
+            windows, restoredAgoMs ? QDateTime::currentMSecsSinceEpoch() - restoredAgoMs : 0));
+
+    SessionJournal journal(path);
+    Form1 *startUp = m_fixture.showLoaded();
+    QVERIFY(startUp);
+    journal.start();
+    journal.offer(startUp);
+    auto *bar = startUp->WebBrowser1->findChild<RestoreBar *>();
+    QVERIFY(bar && bar->isVisible());
+    QCOMPARE(bar->findChild<QLabel *>("RestoreText")->text(), text);
+    QCOMPARE(bar->restoreButton()->text(), button);
+    QCOMPARE(bar->geometry().bottom(), startUp->WebBrowser1->rect().bottom());
+    journal.flush();
+    qint64 restoredAt = 0;
+    QCOMPARE(journaled(path, &restoredAt).value_or(QList<SessionJournal::Window>()).size(),
+             windows.size() + 1);
+
+    const int before = int(FakeWebView::made().size());
+    QTest::mouseClick(restore ? bar->restoreButton() : bar->notNowButton(), Qt::LeftButton);
+    QTRY_VERIFY(!startUp->WebBrowser1->findChild<RestoreBar *>());
+    QCOMPARE(FakeWebView::of(startUp)->calls, QStringList());
+    const QList<FakeWebView *> restored = madeSince(before);
+    QCOMPARE(restored.size(), loads.size());
+    // Each window loads once the one before it has its page.
+    QStringList loaded;
+    for (int turn = 0; turn < loads.size(); ++turn) {
+        QList<FakeWebView *> started;
+        for (FakeWebView *view : restored) {
+            QVERIFY(view->window()->isVisible());
+            if (!view->calls.isEmpty())
+                started.append(view);
+        }
+        QCOMPARE(started.size(), turn + 1);
+        FakeWebView *newest = nullptr;
+        for (FakeWebView *view : started) {
+            if (!loaded.contains(view->calls.join('|'))) {
+                newest = view;
+                loaded.append(view->calls.join('|'));
+            }
+        }
+        QVERIFY(newest);
+        newest->raiseDocumentComplete();
+    }
+    QCOMPARE(loaded, loads);
+
+    journal.flush();
+    const auto after = journaled(path, &restoredAt);
+    QVERIFY(after);
+    QCOMPARE(after->size(), 1 + loads.size());
+    QCOMPARE(restoredAt != 0, restore);
+}
+
+// The journal is the open windows, private to the user; closing the last one is the user's end.
+void Form1Test::theJournalFollowsTheWindowsAndGoesWithTheLast()
+{
+    const QString path = QDir::current().filePath("data/session-journal");
+    SessionJournal journal(path);
+    QVERIFY(journal.found().isEmpty());
+    journal.start();
+    Form1 *first = m_fixture.showLoaded();
+    Form1 *second = m_fixture.showLoaded();
+    QVERIFY(first && second);
+    FakeWebView::of(second)->locationURL = "http://second/";
+    FakeWebView::of(second)->history = "second's history";
+    FakeWebView::of(second)->raiseDocumentComplete();
+    journal.flush();
+    qint64 restoredAt = -1;
+    auto windows = journaled(path, &restoredAt);
+    QVERIFY(windows);
+    QCOMPARE(windows->size(), 2);
+    QCOMPARE(windows->at(1).history, QByteArray("second's history"));
+    QCOMPARE(windows->at(1).address, QString("http://second/"));
+    QCOMPARE(restoredAt, 0);
+    struct stat status {};
+    QCOMPARE(::stat(QFile::encodeName(path).constData(), &status), 0);
+    QCOMPARE(status.st_mode & 0777, mode_t(0600));
+    QCOMPARE(::stat("data", &status), 0);
+    QCOMPARE(status.st_mode & 0777, mode_t(0700));
+
+    QVERIFY(first->close());
+    journal.flush();
+    QCOMPARE(journaled(path, &restoredAt).value_or(QList<SessionJournal::Window>()).size(), 1);
+    QVERIFY(second->close());
+    journal.flush();
+    QVERIFY(!QFile::exists(path));
+}
+
+// A private window's view runs off the record before its first page, its caption says so from
+// the start, it writes no list line, no journal entry and no reopen entry, and it says once what
+// it keeps; a window its page opens is private too. Ctrl+Shift+N and the page menu open one.
+void Form1Test::privateWindowsWriteNothingOfTheirOwn()
+{
+    const QString path = QDir::current().filePath("data/session-journal");
+    SessionJournal journal(path);
+    journal.start();
+    QPointer<Form1> window = Form1::newPrivate();
+    FakeWebView *view = FakeWebView::of(window);
+    QCOMPARE(view->calls, QStringList({"OffTheRecord", "GoHome"}));
+    QCOMPARE(window->windowTitle(), QString("Zarvo - Velmora  1.0 (Private)"));
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    view->locationURL = "http://private/";
+    view->locationName = "Secret";
+    view->history = "private history";
+    view->raiseDocumentComplete();
+    QCOMPARE(window->windowTitle(), QString("Zarvo Velmora 1.0 - Secret (Private)"));
+    QCOMPARE(window->StatusBar1->panelText(1),
+             QString("Private window: pages you visit here are not kept"));
+    view->raiseDocumentComplete();
+    QVERIFY(!WorkingFolder::exists("History.DAT"));
+
+    QObject *target = nullptr;
+    bool cancel = false;
+    emit view->NewWindow2(&target, &cancel);
+    auto *opened = qobject_cast<FakeWebView *>(target);
+    QVERIFY(opened);
+    QVERIFY(static_cast<Form1 *>(opened->window())->isPrivate());
+    QCOMPARE(opened->calls, QStringList({"OffTheRecord", "GoHome"}));
+
+    Form1 *normal = m_fixture.showLoaded();
+    QVERIFY(normal && !normal->isPrivate());
+    qsizetype before = FakeWebView::made().size();
+    QTest::keyClick(normal, Qt::Key_N, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(FakeWebView::made().size(), before + 1);
+    QCOMPARE(FakeWebView::made().last()->calls, QStringList({"OffTheRecord", "GoHome"}));
+    emit FakeWebView::of(normal)->PrivateWindowRequested("http://link/");
+    QCOMPARE(FakeWebView::made().size(), before + 2);
+    QCOMPARE(FakeWebView::made().last()->calls,
+             QStringList({"OffTheRecord", "Navigate2 http://link/"}));
+    QVERIFY(FakeWebView::made().last()->window()->isVisible());
+
+    QVERIFY(window->close());
+    QCOMPARE(ClosedWindows::count(), 0);
+    journal.flush();
+    qint64 restoredAt = 0;
+    QCOMPARE(journaled(path, &restoredAt).value_or(QList<SessionJournal::Window>()).size(), 1);
+    // The normal window's load stamp only.
+    QCOMPARE(ListFile::ReadLines("History.DAT").entries.size(), 1);
 }
 
 ZV_TEST_MAIN(Form1Test)

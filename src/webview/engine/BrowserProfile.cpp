@@ -1,11 +1,14 @@
 #include "webview/engine/BrowserProfile.h"
 
+#include <QPointer>
 #include <QStandardPaths>
 #include <QWebEngineProfile>
 
 namespace {
 QWebEngineProfile *profile = nullptr;
 bool offTheRecord = false;
+QPointer<QWebEngineProfile> privateOne;
+int privateHolders = 0;
 
 QString folderName()
 {
@@ -33,8 +36,31 @@ QWebEngineProfile *shared()
 
 void release()
 {
+    delete privateOne;
     delete profile;
     profile = nullptr;
+}
+
+QWebEngineProfile *privateProfile()
+{
+    // No storage name: nothing of it is written to disk.
+    if (!privateOne)
+        privateOne = new QWebEngineProfile;
+    return privateOne;
+}
+
+void holdPrivate()
+{
+    ++privateHolders;
+}
+
+void letGoPrivate()
+{
+    if (--privateHolders > 0 || !privateOne)
+        return;
+    // Later, once the last private page has gone with its window.
+    privateOne->deleteLater();
+    privateOne = nullptr;
 }
 
 QString dataFolder()

@@ -15,4 +15,9 @@ QString dataFolder();
 // From now on the shared profile keeps nothing on disk: another process is using the data
 // folder. Called before the profile is first made.
 void keepNothing();
+// The off-the-record profile the run's private windows share: made when the first of them needs
+// it, and gone (cookies, site data and all) once the last one has let it go.
+QWebEngineProfile *privateProfile();
+void holdPrivate();
+void letGoPrivate();
 } // namespace BrowserProfile

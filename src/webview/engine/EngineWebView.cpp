@@ -23,6 +23,7 @@
 #include "webview/ui/PagePropertiesDialog.h"
 #include "webview/ui/PageSetup.h"
 
+#include <QDataStream>
 #include <QDir>
 #include <QPainter>
 #include <QPointer>
@@ -52,6 +53,28 @@ EngineWebView::EngineWebView(QWidget *parent) : WebView(parent)
 {
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
+}
+
+EngineWebView::~EngineWebView()
+{
+    // The profile goes later, after the page.
+    if (m_private)
+        BrowserProfile::letGoPrivate();
+}
+
+bool EngineWebView::LoadingIsCurrent() const
+{
+    // A load that has put its document in place of the shown one has an entry of its own, or
+    // has made the shown entry its own.
+    return Busy() && shownEntry() != m_entryAtStart;
+}
+
+void EngineWebView::OffTheRecord()
+{
+    if (m_private || m_view)
+        return;
+    m_private = true;
+    BrowserProfile::holdPrivate();
 }
 
 QWebEngineView *EngineWebView::engineView()
@@ -122,7 +145,8 @@ void EngineWebView::start()
     // The page, of the shared profile, before the view is ever shown: a view shown without a
     // page makes one of its own, on Qt's default profile.
     m_view = new QWebEngineView(this);
-    m_view->setPage(new EnginePage(BrowserProfile::shared(), m_view));
+    m_view->setPage(new EnginePage(
+        m_private ? BrowserProfile::privateProfile() : BrowserProfile::shared(), m_view));
     m_printer = new PagePrinter(m_view);
 
     QWebEnginePage *page = m_view->page();
@@ -134,6 +158,8 @@ void EngineWebView::start()
     connect(page, &QWebEnginePage::titleChanged, this, &EngineWebView::handleTitleChanged);
     connect(page, &QWebEnginePage::newWindowRequested, this,
             &EngineWebView::handleNewWindowRequested);
+    // A same-document navigation changes the history without a load.
+    connect(page, &QWebEnginePage::urlChanged, this, &WebView::HistoryChanged);
     // The page's own Print button prints as the menu's Print does, unless it asks in a loop.
     connect(page, &QWebEnginePage::printRequested, m_printer, &PagePrinter::printForPage);
 
@@ -182,6 +208,7 @@ void EngineWebView::connectPageMenu()
     connect(menu, &PageContextMenu::addFavorite, this, &WebView::AddFavoriteRequested);
     connect(menu, &PageContextMenu::search, this, &WebView::SearchRequested);
     connect(menu, &PageContextMenu::viewSource, this, &WebView::ViewSourceRequested);
+    connect(menu, &PageContextMenu::openInPrivateWindow, this, &WebView::PrivateWindowRequested);
     connect(menu, &PageContextMenu::inspect, this, [this] {
         // The element under the menu: the tools must be attached before the engine is asked.
         ShowDevTools();
@@ -400,6 +427,38 @@ QObject *EngineWebView::Object()
     return engineView();
 }
 
+namespace {
+// Fixed, so what one version writes the next one reads.
+constexpr QDataStream::Version HistoryStreamVersion = QDataStream::Qt_6_4;
+} // namespace
+
+QByteArray EngineWebView::SavedHistory() const
+{
+    if (!m_view || !m_restoring.isEmpty())
+        return m_restoring;
+    QByteArray saved;
+    QDataStream stream(&saved, QIODevice::WriteOnly);
+    stream.setVersion(HistoryStreamVersion);
+    stream << *m_view->history();
+    return m_view->history()->count() > 0 ? saved : QByteArray();
+}
+
+void EngineWebView::RestoreHistory(const QByteArray &history)
+{
+    m_restoring = history;
+    whenStarted([this, history] {
+        m_restoring.clear();
+        QDataStream stream(history);
+        stream.setVersion(HistoryStreamVersion);
+        stream >> *m_view->history();
+    });
+}
+
+QString EngineWebView::LoadingURL() const
+{
+    return Busy() ? QString::fromLatin1(m_loading.toEncoded()) : QString();
+}
+
 void EngineWebView::open(const QString &text)
 {
     m_searchingFor.clear();
@@ -443,8 +502,10 @@ void EngineWebView::handleLoadProgress(int progress)
 
 void EngineWebView::handleLoadingChanged(const QWebEngineLoadingInfo &loading)
 {
-    if (loading.status() == QWebEngineLoadingInfo::LoadStartedStatus)
+    if (loading.status() == QWebEngineLoadingInfo::LoadStartedStatus) {
+        m_loading = loading.url();
         return;
+    }
     m_showsLink = false;
     // The end of the search's own load, not of one it took the place of.
     if (loading.url().host() == QUrl(TypedText::searchAddress(m_searchingFor)).host())

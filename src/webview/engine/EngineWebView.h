@@ -3,6 +3,7 @@
 #include "webview/WebView.h"
 
 #include <QDateTime>
+#include <QUrl>
 #include <functional>
 #include <vector>
 
@@ -45,6 +46,12 @@ public:
     QString LocationName() const override;
     void Document(MarkupCallback innerHTML) override;
     QObject *Object() override;
+    QByteArray SavedHistory() const override;
+    void RestoreHistory(const QByteArray &history) override;
+    QString LoadingURL() const override;
+    bool LoadingIsCurrent() const override;
+    void OffTheRecord() override;
+    ~EngineWebView() override;
 
     // The engine's view and its printer; the engine starts first if it has not yet.
     QWebEngineView *engineView();
@@ -101,4 +108,8 @@ private:
     ShownEntry m_entryAtStart;
     // The words whose result page is on its way, until it completes.
     QString m_searchingFor;
+    QUrl m_loading;
+    // A history handed over before the engine started: still what the view would save.
+    QByteArray m_restoring;
+    bool m_private = false;
 };

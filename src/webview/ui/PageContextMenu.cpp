@@ -53,6 +53,8 @@ void PageContextMenu::show(const QPoint &position)
         const QString address = QString::fromLatin1(link.toEncoded());
         connect(menu->addAction(tr("Add Link to Favorites")), &QAction::triggered, this,
                 [this, address] { emit addFavorite(address); });
+        connect(menu->addAction(tr("Open link in private window")), &QAction::triggered, this,
+                [this, address] { emit openInPrivateWindow(address); });
     }
     const QString selection = request->selectedText().simplified();
     if (!selection.isEmpty()) {

@@ -18,6 +18,7 @@ signals:
     void addFavorite(const QString &url);
     void search(const QString &text);
     void viewSource();
+    void openInPrivateWindow(const QString &url);
     void inspect();
 
 private:
