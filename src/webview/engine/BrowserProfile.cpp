@@ -1,5 +1,7 @@
 #include "webview/engine/BrowserProfile.h"
 
+#include "webview/engine/NotificationPresenter.h"
+
 #include <QStandardPaths>
 #include <QWebEngineProfile>
 
@@ -20,6 +22,7 @@ QWebEngineProfile *shared()
     if (!profile) {
         if (offTheRecord) {
             profile = new QWebEngineProfile;
+            NotificationPresenter::install(profile);
             return profile;
         }
         profile = new QWebEngineProfile(QStringLiteral("zarvo-velmora"));
@@ -27,6 +30,7 @@ QWebEngineProfile *shared()
         profile->setCachePath(
             QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + folderName());
         profile->setPersistentCookiesPolicy(QWebEngineProfile::AllowPersistentCookies);
+        NotificationPresenter::install(profile);
     }
     return profile;
 }
