@@ -191,6 +191,8 @@ void DesktopPagesTest::pagesSeeTheChosenSchemeAndAreNotRecoloured()
     QVERIFY(server.listen());
     server.serveHtml("/plain", "<!DOCTYPE html><html><body><p>Plain text</p></body></html>");
     EngineWebView view;
+    // Before the page paints, the view follows the preference: no white flash on a dark desktop.
+    QCOMPARE(view.engineView()->page()->backgroundColor() != QColor(Qt::white), dark);
     view.resize(400, 300);
     view.show();
     QVERIFY(completes(&view, [&] { view.Navigate(server.url("/plain").toString()); }));
@@ -336,6 +338,8 @@ void DesktopPagesTest::misspeltWordsGetSuggestionsAndTheWordList()
     QFile words(SpellDictionaries::wordListPath());
     QVERIFY(words.open(QIODevice::ReadOnly));
     QCOMPARE(words.readAll(), (EarlierWord + "\nhelo\n").toUtf8());
+    // The user's own words, for the user's eyes only.
+    QCOMPARE(words.permissions() & (QFile::ReadGroup | QFile::ReadOther), QFile::Permissions());
 
     // A word an earlier run added is no misspelling, from the dictionary made at the start.
     QTRY_VERIFY(!shownPageMenu());

@@ -15,9 +15,14 @@ void follow(QWebEnginePage *page)
     page->setBackgroundColor(dark);
     QObject::connect(page, &QWebEnginePage::loadStarted, page,
                      [page, dark] { page->setBackgroundColor(dark); });
-    // Qt 6.4 tells of no first paint; the end of the load is the nearest sign of it.
-    QObject::connect(page, &QWebEnginePage::loadFinished, page,
-                     [page] { page->setBackgroundColor(Qt::white); });
+    // Qt 6.4 tells of no first paint. The new document's first layout (its size known) comes
+    // just before it; the end of the load where the size stays the same.
+    const auto painted = [page] {
+        if (page->backgroundColor() != Qt::white)
+            page->setBackgroundColor(Qt::white);
+    };
+    QObject::connect(page, &QWebEnginePage::contentsSizeChanged, page, painted);
+    QObject::connect(page, &QWebEnginePage::loadFinished, page, painted);
 }
 
 } // namespace PageBackground

@@ -71,6 +71,8 @@ bool convert(const QString &dic, const QString &target)
         QFile::remove(draft);
         return false;
     }
+    // The personal dictionary holds the user's own words.
+    QFile::setPermissions(draft, QFile::ReadOwner | QFile::WriteOwner);
     QFile::remove(target);
     return QFile::rename(draft, target);
 }
@@ -201,7 +203,8 @@ bool addWord(const QString &word)
     if (!QDir().mkpath(QFileInfo(path).path()))
         return false;
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    if (!file.open(QIODevice::WriteOnly) ||
+        !file.setPermissions(QFile::ReadOwner | QFile::WriteOwner))
         return false;
     const QByteArray bytes = words.join(u'\n').toUtf8() + '\n';
     if (file.write(bytes) != bytes.size()) {
