@@ -427,6 +427,8 @@ void DesktopPagesTest::notificationsGoToTheDesktopsService()
     QVERIFY(bus.send(closed));
     QTRY_COMPARE_WITH_TIMEOUT(view->LocationName(), QString("clicked closed"), 20000);
     bus.unregisterService("org.freedesktop.Notifications");
+    bus.unregisterObject("/org/freedesktop/Notifications");
+    QDBusConnection::disconnectFromBus("fake-service");
 }
 
 void DesktopPagesTest::cleanupTestCase()
@@ -434,6 +436,8 @@ void DesktopPagesTest::cleanupTestCase()
     if (privateBus) {
         privateBus->kill();
         privateBus->waitForFinished();
+        delete privateBus;
+        privateBus = nullptr;
     }
 }
 

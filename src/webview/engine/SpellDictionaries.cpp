@@ -7,7 +7,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLibraryInfo>
-#include <QPointer>
 #include <QProcess>
 #include <QSaveFile>
 #include <QStandardPaths>
@@ -252,14 +251,15 @@ void prepareAfterFirstPage(QWebEnginePage *page)
             return;
         const QStringList wanted =
             localeLanguages(qEnvironmentVariable("LANGUAGE"), qEnvironmentVariable("LANG"));
-        const QPointer<QThread> worker = QThread::create([wanted] { prepare(wanted); });
+        QThread *worker = QThread::create([wanted] { prepare(wanted); });
+        // Gone when done, or with the application at the latest.
+        worker->setParent(qApp);
         QObject::connect(worker, &QThread::finished, worker, &QObject::deleteLater);
         // A conversion under way ends before the program does, leaving no converter behind; it
         // takes a second or two.
-        QObject::connect(qApp, &QCoreApplication::aboutToQuit, worker, [worker] {
-            if (worker)
-                worker->wait();
-        });
+        QObject::connect(qApp, &QCoreApplication::aboutToQuit, worker,
+                         [worker] { worker->wait(); });
+        QObject::connect(qApp, &QObject::destroyed, worker, [worker] { worker->wait(); });
         worker->start(QThread::LowestPriority);
     });
 }
