@@ -7,9 +7,11 @@
 #include "app/Shutdown.h"
 #include "main_window/Form1.h"
 #include "main_window/StatusBar.h"
+#include "webview/ColorScheme.h"
 #include "webview/RenderingChoice.h"
 #include "webview/WebView.h"
 #include "webview/engine/BrowserProfile.h"
+#include "webview/engine/SpellDictionaries.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -74,6 +76,9 @@ int main(int argc, char *argv[])
     // Every window without an icon of its own, the dialogs included, shows the program's.
     QApplication::setWindowIcon(ProgramIcon::icon());
     RenderingChoice::apply();
+    // The engine takes the dark preference only as a switch when it starts, with the first page.
+    ColorScheme::beforeEngine();
+    SpellDictionaries::beforeEngine();
     // The windows of a run that ended without the user's choice come back; a browser off the
     // record keeps no journal (the running browser keeps its own).
     std::unique_ptr<SessionJournal> journal;

@@ -19,6 +19,8 @@ const QString PopupsKey = QStringLiteral("PopupsWithoutClick");
 const QString DownloadFolderKey = QStringLiteral("DownloadFolder");
 const QString AskWhereToSaveKey = QStringLiteral("AskWhereToSave");
 const QString RenderingKey = QStringLiteral("Rendering");
+const QString SpellCheckKey = QStringLiteral("SpellCheck");
+const QString ColorSchemeKey = QStringLiteral("ColorScheme");
 
 // The value as text. A hand-written value holding a comma reads back as a list; it is still
 // one value to the user.
@@ -101,6 +103,7 @@ Values load()
     values.popupsWithoutClick = flag(settings, PopupsKey, DefaultPopupsWithoutClick);
     values.downloadFolder = folder(settings, DownloadFolderKey);
     values.askWhereToSave = flag(settings, AskWhereToSaveKey, DefaultAskWhereToSave);
+    values.spellCheck = flag(settings, SpellCheckKey, DefaultSpellCheck);
     return values;
 }
 
@@ -128,6 +131,7 @@ bool save(const Values &values)
         next.setValue(PopupsKey, values.popupsWithoutClick);
         next.setValue(DownloadFolderKey, values.downloadFolder);
         next.setValue(AskWhereToSaveKey, values.askWhereToSave);
+        next.setValue(SpellCheckKey, values.spellCheck);
         next.sync();
         if (next.status() != QSettings::NoError)
             return false;
@@ -174,12 +178,25 @@ bool askWhereToSave()
     return load().askWhereToSave;
 }
 
+bool spellCheck()
+{
+    return load().spellCheck;
+}
+
 QString rendering()
 {
     if (!isSettingsFile(filePath()))
         return QStringLiteral("auto");
     const QSettings settings(filePath(), QSettings::IniFormat);
     return text(settings, RenderingKey).value_or(QStringLiteral("auto"));
+}
+
+QString colorScheme()
+{
+    if (!isSettingsFile(filePath()))
+        return QStringLiteral("auto");
+    const QSettings settings(filePath(), QSettings::IniFormat);
+    return text(settings, ColorSchemeKey).value_or(QStringLiteral("auto"));
 }
 
 } // namespace WebViewSettings

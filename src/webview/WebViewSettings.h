@@ -12,6 +12,7 @@ inline const QString DefaultSearchPage = QStringLiteral("https://search.yahoo.co
 inline constexpr bool DefaultJavaScript = true;
 inline constexpr bool DefaultPopupsWithoutClick = false;
 inline constexpr bool DefaultAskWhereToSave = true;
+inline constexpr bool DefaultSpellCheck = true;
 QString defaultDownloadFolder();
 
 // Everything the options window edits.
@@ -23,6 +24,8 @@ struct Values {
     bool popupsWithoutClick = DefaultPopupsWithoutClick;
     QString downloadFolder = defaultDownloadFolder();
     bool askWhereToSave = DefaultAskWhereToSave;
+    // Whether typed text is checked for spelling, where a dictionary of the user's language is.
+    bool spellCheck = DefaultSpellCheck;
 
     bool operator==(const Values &) const = default;
 };
@@ -41,7 +44,11 @@ bool javaScript();
 bool popupsWithoutClick();
 QString downloadFolder();
 bool askWhereToSave();
+bool spellCheck();
 // How the web view's layer is drawn: "auto" (the default), "software" or "opengl", as written;
 // read before the application object exists. Not edited in the options window.
 QString rendering();
+// Whether pages see the dark preference: "auto" (the desktop's, the default), "light" or "dark",
+// as written; read once before the engine starts. Not edited in the options window.
+QString colorScheme();
 } // namespace WebViewSettings

@@ -82,12 +82,14 @@ void OptionsWindowTest::okWritesTheFileAndTheNextGoHomeReadsIt()
     QVERIFY(window->javaScript->isChecked());
     QVERIFY(!window->popupsWithoutClick->isChecked());
     QVERIFY(window->askWhereToSave->isChecked());
+    QVERIFY(window->spellCheck->isChecked());
 
     window->useCurrent->click();
     QCOMPARE(window->homePage->text(), current);
     window->searchPage->setText("http://find.test/?q=");
     window->popupsWithoutClick->setChecked(true);
     window->askWhereToSave->setChecked(false);
+    window->spellCheck->setChecked(false);
     window->downloadFolder->setText("/srv/downloads/");
     button(window, QDialogButtonBox::Ok)->click();
     QTRY_VERIFY(!window); // closed and gone
@@ -96,6 +98,7 @@ void OptionsWindowTest::okWritesTheFileAndTheNextGoHomeReadsIt()
     QCOMPARE(stored("SearchPage"), QString("http://find.test/?q="));
     QCOMPARE(stored("PopupsWithoutClick"), QString("true"));
     QCOMPARE(stored("AskWhereToSave"), QString("false"));
+    QCOMPARE(stored("SpellCheck"), QString("false"));
     QCOMPARE(stored("DownloadFolder"), QString("/srv/downloads"));
     QCOMPARE(stored("JavaScript"), QString("true"));
 

@@ -33,6 +33,11 @@ for size in 16 32 48 64 72 96; do
         fail "$png is not $size x $size"
 done
 grep -q '<svg' "$share/icons/hicolor/scalable/apps/$id.svg" || fail "no scalable icon"
+# A manual page for each program, compressed, naming it.
+for page in zarvo-velmora zarvo-velmora-launch; do
+    gzip -dc "$share/man/man1/$page.1.gz" 2>/dev/null | grep -q "^$page " ||
+        fail "no manual page for $page"
+done
 
 # The launcher, beside a stand-in program that records where it runs and with what: the folder,
 # the number of arguments and the first.

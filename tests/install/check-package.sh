@@ -24,7 +24,7 @@ field() { dpkg-deb --field "$deb" "$1"; }
 # The libraries the program links, and the engine's helper process. Every package named is one
 # this machine has installed, so none is misspelt.
 depends=$(field Depends | tr ',' '\n' | sed 's/^ *//; s/ .*//')
-for pkg in libc6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6network6 libqt6printsupport6 \
+for pkg in libc6 libqt6core6 libqt6dbus6 libqt6gui6 libqt6widgets6 libqt6network6 libqt6printsupport6 \
     libqt6webenginecore6 libqt6webenginewidgets6 libqt6webenginecore6-bin; do
     echo "$depends" | grep -qxF "$pkg" || fail "Depends lacks $pkg: $(field Depends)"
 done
@@ -45,9 +45,21 @@ cat >"$scratch/expected" <<LIST
 -rw-r--r-- root/root ./usr/share/icons/hicolor/96x96/apps/$id.png
 -rw-r--r-- root/root ./usr/share/icons/hicolor/scalable/apps/$id.svg
 -rw-r--r-- root/root ./usr/share/metainfo/$id.metainfo.xml
+-rw-r--r-- root/root ./usr/share/doc/zarvo-velmora/changelog.gz
+-rw-r--r-- root/root ./usr/share/doc/zarvo-velmora/copyright
+-rw-r--r-- root/root ./usr/share/man/man1/zarvo-velmora.1.gz
+-rw-r--r-- root/root ./usr/share/man/man1/zarvo-velmora-launch.1.gz
 -rwxr-xr-x root/root ./usr/bin/zarvo-velmora
 -rwxr-xr-x root/root ./usr/bin/zarvo-velmora-launch
 LIST
 sort -o "$scratch/expected" "$scratch/expected"
 diff "$scratch/expected" "$scratch/files" >&2 || fail "file list differs (expected < > package)"
+
+# What a Debian maintainer would fix: no error, no warning. Where lintian is installed.
+if command -v lintian >/dev/null 2>&1; then
+    lintian --fail-on error,warning \
+        "$deb" >"$scratch/lintian.log" 2>&1 || fail "lintian: $(cat "$scratch/lintian.log")"
+else
+    echo "lintian not installed: its check is left out"
+fi
 echo "PASS"

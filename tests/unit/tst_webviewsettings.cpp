@@ -43,8 +43,8 @@ void WebViewSettingsTest::eachKeyFallsBackOnItsOwn_data()
         << QByteArray("[General]\nHomePage=http://home.test/\n"
                       "SearchPage=http://find.test/\nJavaScript=false\n"
                       "PopupsWithoutClick=true\nDownloadFolder=/srv/in\n"
-                      "AskWhereToSave=0\n")
-        << Values{"http://home.test/", "http://find.test/", false, true, "/srv/in", false};
+                      "AskWhereToSave=0\nSpellCheck=false\n")
+        << Values{"http://home.test/", "http://find.test/", false, true, "/srv/in", false, false};
     QTest::newRow("bad address beside a good one")
         << QByteArray("HomePage=::nowhere\nSearchPage=http://find.test/\n")
         << with([](Values &v) { v.searchPage = "http://find.test/"; });
@@ -75,6 +75,7 @@ void WebViewSettingsTest::eachKeyFallsBackOnItsOwn()
     QCOMPARE(values.popupsWithoutClick, expected.popupsWithoutClick);
     QCOMPARE(values.downloadFolder, expected.downloadFolder);
     QCOMPARE(values.askWhereToSave, expected.askWhereToSave);
+    QCOMPARE(values.spellCheck, expected.spellCheck);
 }
 
 void WebViewSettingsTest::savingOverADamagedFileRepairsIt()

@@ -1,5 +1,7 @@
 #include "webview/engine/BrowserProfile.h"
 
+#include "webview/engine/NotificationPresenter.h"
+
 #include <QPointer>
 #include <QStandardPaths>
 #include <QWebEngineProfile>
@@ -23,6 +25,7 @@ QWebEngineProfile *shared()
     if (!profile) {
         if (offTheRecord) {
             profile = new QWebEngineProfile;
+            NotificationPresenter::install(profile);
             return profile;
         }
         profile = new QWebEngineProfile(QStringLiteral("zarvo-velmora"));
@@ -30,6 +33,7 @@ QWebEngineProfile *shared()
         profile->setCachePath(
             QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + folderName());
         profile->setPersistentCookiesPolicy(QWebEngineProfile::AllowPersistentCookies);
+        NotificationPresenter::install(profile);
     }
     return profile;
 }
@@ -44,8 +48,10 @@ void release()
 QWebEngineProfile *privateProfile()
 {
     // No storage name: nothing of it is written to disk.
-    if (!privateOne)
+    if (!privateOne) {
         privateOne = new QWebEngineProfile;
+        NotificationPresenter::install(privateOne);
+    }
     return privateOne;
 }
 

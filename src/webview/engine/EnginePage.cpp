@@ -1,6 +1,8 @@
 #include "webview/engine/EnginePage.h"
 
 #include "webview/SiteName.h"
+#include "webview/engine/PageBackground.h"
+#include "webview/engine/SpellDictionaries.h"
 #include "webview/ui/PageDialogLoop.h"
 
 #include <QPointer>
@@ -11,6 +13,8 @@ EnginePage::EnginePage(QWebEngineProfile *profile, QObject *parent)
 {
     // A new document may show dialogs again.
     connect(this, &QWebEnginePage::loadStarted, this, [this] { m_dialogs.reset(); });
+    PageBackground::follow(this);
+    SpellDictionaries::prepareAfterFirstPage(this);
 }
 
 void EnginePage::javaScriptAlert(const QUrl &securityOrigin, const QString &msg)

@@ -1,6 +1,7 @@
 #include "webview/engine/ProfileSettings.h"
 
 #include "webview/WebViewSettings.h"
+#include "webview/engine/SpellDictionaries.h"
 
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
@@ -19,6 +20,11 @@ void apply(QWebEngineProfile *profile)
     settings->setAttribute(QWebEngineSettings::FullScreenSupportEnabled, true);
     // Screen sharing is asked for like the camera, and denied unless the user says yes.
     settings->setAttribute(QWebEngineSettings::ScreenCaptureEnabled, true);
+    // Only the dictionaries the engine found at its start: it reads no others until the next.
+    const QStringList languages = SpellDictionaries::languages();
+    if (profile->spellCheckLanguages() != languages)
+        profile->setSpellCheckLanguages(languages);
+    profile->setSpellCheckEnabled(WebViewSettings::spellCheck() && !languages.isEmpty());
 }
 
 } // namespace ProfileSettings

@@ -41,6 +41,7 @@ OptionsWindow::OptionsWindow()
       useStartPage(new QPushButton(tr("Use &Start Page"), this)), searchPage(new QLineEdit(this)),
       javaScript(new QCheckBox(tr("Run &JavaScript on pages"), this)),
       popupsWithoutClick(new QCheckBox(tr("Let pages open &windows without a click"), this)),
+      spellCheck(new QCheckBox(tr("Chec&k spelling as you type"), this)),
       downloadFolder(new QLineEdit(this)), browse(new QPushButton(tr("&Browse..."), this)),
       askWhereToSave(new QCheckBox(tr("&Ask where to save each file"), this)),
       deleteCookies(new QPushButton(tr("Delete C&ookies"), this)),
@@ -73,6 +74,7 @@ OptionsWindow::OptionsWindow()
     form->addRow(tr("S&earch page:"), searchPage);
     form->addRow(tr("Pages:"), javaScript);
     form->addRow(QString(), popupsWithoutClick);
+    form->addRow(QString(), spellCheck);
     // A row of several controls: its label's accelerator needs to be told which one it is for.
     auto *downloadFolderLabel = new QLabel(tr("&Download folder:"), this);
     downloadFolderLabel->setBuddy(downloadFolder);
@@ -92,6 +94,7 @@ void OptionsWindow::load()
     searchPage->setText(values.searchPage);
     javaScript->setChecked(values.javaScript);
     popupsWithoutClick->setChecked(values.popupsWithoutClick);
+    spellCheck->setChecked(values.spellCheck);
     downloadFolder->setText(QDir::toNativeSeparators(values.downloadFolder));
     askWhereToSave->setChecked(values.askWhereToSave);
 }
@@ -138,6 +141,7 @@ bool OptionsWindow::save()
         folder.isEmpty() ? WebViewSettings::defaultDownloadFolder() : QDir::cleanPath(folder);
     values.javaScript = javaScript->isChecked();
     values.popupsWithoutClick = popupsWithoutClick->isChecked();
+    values.spellCheck = spellCheck->isChecked();
     values.askWhereToSave = askWhereToSave->isChecked();
 
     if (!WebViewSettings::save(values)) {

@@ -31,6 +31,7 @@ public:
     QLineEdit *searchPage;
     QCheckBox *javaScript;
     QCheckBox *popupsWithoutClick;
+    QCheckBox *spellCheck;
     QLineEdit *downloadFolder;
     QPushButton *browse;
     QCheckBox *askWhereToSave;

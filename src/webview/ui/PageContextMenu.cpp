@@ -1,12 +1,17 @@
 #include "webview/ui/PageContextMenu.h"
 
+#include "webview/engine/SpellDictionaries.h"
+
 #include <QAccessible>
 #include <QMenu>
+#include <QPointer>
 #include <QWebEngineContextMenuRequest>
 #include <QWebEnginePage>
 #include <QWebEngineView>
 
 namespace {
+
+constexpr int MostSuggestions = 5;
 
 // A selection as a menu caption: on one line, long ones shortened.
 QString caption(const QString &selection)
@@ -45,6 +50,7 @@ void PageContextMenu::show(const QPoint &position)
         if (QAccessibleInterface *item = QAccessible::queryAccessibleInterface(action))
             QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(item));
     }
+    addSpelling(menu, *request);
 
     menu->addSeparator();
     const QUrl link = request->linkUrl();
@@ -66,4 +72,34 @@ void PageContextMenu::show(const QPoint &position)
             &PageContextMenu::viewSource);
     connect(menu->addAction(tr("Inspect")), &QAction::triggered, this, &PageContextMenu::inspect);
     menu->popup(m_view->mapToGlobal(position));
+}
+
+void PageContextMenu::addSpelling(QMenu *menu, const QWebEngineContextMenuRequest &request)
+{
+    const QString word = request.misspelledWord();
+    if (word.isEmpty() || !request.isContentEditable())
+        return;
+    const QStringList suggestions = request.spellCheckerSuggestions();
+    // The engine's own few suggestions at the menu's end give way to ours at its start.
+    for (QAction *action : menu->actions()) {
+        if (suggestions.contains(action->text()))
+            menu->removeAction(action);
+    }
+    QAction *first = menu->actions().value(0);
+    const QPointer<QWebEnginePage> page = m_view->page();
+    for (const QString &suggestion : suggestions.mid(0, MostSuggestions)) {
+        auto *replace = new QAction(suggestion, menu);
+        connect(replace, &QAction::triggered, this, [page, suggestion] {
+            if (page)
+                page->replaceMisspelledWord(suggestion);
+        });
+        menu->insertAction(first, replace);
+    }
+    // Qt 6.4 cannot add to the engine's dictionaries while it runs: the word goes to the
+    // personal list, from which the next start makes a dictionary of its own.
+    auto *add = new QAction(tr("Add to Dictionary"), menu);
+    connect(add, &QAction::triggered, this, [word] { SpellDictionaries::addWord(word); });
+    menu->insertAction(first, add);
+    if (first)
+        menu->insertSeparator(first);
 }

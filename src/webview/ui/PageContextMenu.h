@@ -2,12 +2,14 @@
 
 #include <QObject>
 
+class QMenu;
 class QPoint;
+class QWebEngineContextMenuRequest;
 class QWebEngineView;
 
 // The engine's menu for a page, fitted to a browser without tabs: no "Open link in new tab";
 // the link to the favorites, a search for the selection, the page's source and the developer
-// tools added.
+// tools added; on a misspelt word, its suggestions and "Add to Dictionary" first.
 class PageContextMenu : public QObject {
     Q_OBJECT
 
@@ -23,6 +25,8 @@ signals:
 
 private:
     void show(const QPoint &position);
+    // On a misspelt word: the suggestions first, then "Add to Dictionary".
+    void addSpelling(QMenu *menu, const QWebEngineContextMenuRequest &request);
 
     QWebEngineView *m_view;
 };
