@@ -12,6 +12,10 @@ inline const QString DefaultSearchPage = QStringLiteral("https://search.yahoo.co
 inline constexpr bool DefaultJavaScript = true;
 inline constexpr bool DefaultPopupsWithoutClick = false;
 inline constexpr bool DefaultAskWhereToSave = true;
+// Seconds a minimised window's page runs on before it is paused, and before its memory is freed;
+// 0 turns each off.
+inline constexpr int DefaultFreezeAfter = 300;
+inline constexpr int DefaultDiscardAfter = 1800;
 QString defaultDownloadFolder();
 
 // Everything the options window edits.
@@ -23,6 +27,8 @@ struct Values {
     bool popupsWithoutClick = DefaultPopupsWithoutClick;
     QString downloadFolder = defaultDownloadFolder();
     bool askWhereToSave = DefaultAskWhereToSave;
+    int freezeAfter = DefaultFreezeAfter;
+    int discardAfter = DefaultDiscardAfter;
 
     bool operator==(const Values &) const = default;
 };
@@ -41,6 +47,8 @@ bool javaScript();
 bool popupsWithoutClick();
 QString downloadFolder();
 bool askWhereToSave();
+int freezeAfter();
+int discardAfter();
 // How the web view's layer is drawn: "auto" (the default), "software" or "opengl", as written;
 // read before the application object exists. Not edited in the options window.
 QString rendering();
