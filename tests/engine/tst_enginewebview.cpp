@@ -8,6 +8,7 @@
 #include "webview/engine/PageLifecycle.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QFile>
 #include <QSettings>
@@ -365,8 +366,10 @@ void EngineWebViewTest::aPageTypedIntoIsPausedButNeverFreed()
     input->setFocus();
     QTRY_VERIFY(input->hasFocus());
     QVERIFY(PageScript::evaluate(typed.view->engineView(), "t.focus(); 1").isValid());
-    qDebug() << QApplication::focusWidget() << input << PageScript::evaluate(typed.view->engineView(), "document.activeElement.id");
-    QTest::keyClicks(QApplication::focusWidget(), "draft");
+    // Keys reach the view; the text itself is pasted, as the engine takes no keys offscreen.
+    QTest::keyClick(input, Qt::Key_End);
+    QApplication::clipboard()->setText("draft");
+    typed.view->engineView()->triggerPageAction(QWebEnginePage::Paste);
     QTRY_COMPARE(PageScript::evaluate(typed.view->engineView(), "t.value").toString(),
                  QString("draft"));
 
