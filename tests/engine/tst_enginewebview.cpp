@@ -5,6 +5,7 @@
 #include "webview/WebViewSettings.h"
 #include "webview/engine/BrowserProfile.h"
 #include "webview/engine/EngineWebView.h"
+#include "webview/engine/MemoryPressure.h"
 #include "webview/engine/PageLifecycle.h"
 
 #include <QApplication>
@@ -40,6 +41,8 @@ private slots:
     void aMinimisedWindowsPagePausesUntilShown();
     void aLongMinimisedWindowsPageIsFreedAndComesBackAsItWas();
     void aPageTypedIntoIsPausedButNeverFreed();
+    void memoryIsShortBelowATenthAvailable_data();
+    void memoryIsShortBelowATenthAvailable();
 
 private:
     // A main window stand-in: a shown window around a view on the page.
@@ -386,6 +389,31 @@ void EngineWebViewTest::aPageTypedIntoIsPausedButNeverFreed()
     typed.window.showNormal();
     QCOMPARE(PageScript::evaluate(typed.view->engineView(), "t.value").toString(),
              QString("draft"));
+}
+
+void EngineWebViewTest::memoryIsShortBelowATenthAvailable_data()
+{
+    QTest::addColumn<QByteArray>("meminfo");
+    QTest::addColumn<bool>("low");
+    QTest::newRow("plenty") << QByteArray("MemTotal:  8000000 kB\nMemFree: 100 kB\n"
+                                          "MemAvailable:  4000000 kB\n")
+                            << false;
+    QTest::newRow("a tenth") << QByteArray("MemTotal: 8000000 kB\nMemAvailable: 800000 kB\n")
+                             << false;
+    QTest::newRow("under a tenth")
+        << QByteArray("MemTotal: 8000000 kB\nMemAvailable: 799999 kB\n") << true;
+    // Figures missing or unreadable free nothing on a guess.
+    QTest::newRow("no MemAvailable")
+        << QByteArray("MemTotal: 8000000 kB\nMemFree: 1 kB\n") << false;
+    QTest::newRow("garbage") << QByteArray("MemTotal: lots\nMemAvailable: 1 kB\n") << false;
+    QTest::newRow("empty") << QByteArray() << false;
+}
+
+void EngineWebViewTest::memoryIsShortBelowATenthAvailable()
+{
+    QFETCH(QByteArray, meminfo);
+    QFETCH(bool, low);
+    QCOMPARE(MemoryPressure::isLow(meminfo), low);
 }
 
 #include "tst_enginewebview.moc"

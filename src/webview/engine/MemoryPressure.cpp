@@ -1,6 +1,5 @@
 #include "webview/engine/MemoryPressure.h"
 
-#include <QCoreApplication>
 #include <QFile>
 
 namespace {
@@ -23,11 +22,12 @@ qint64 kiloBytes(const QByteArray &meminfo, const QByteArray &name)
 
 MemoryPressure *MemoryPressure::instance()
 {
+    // Never deleted: a window going after the application object may still stop watching.
     static MemoryPressure *pressure = new MemoryPressure;
     return pressure;
 }
 
-MemoryPressure::MemoryPressure() : QObject(QCoreApplication::instance())
+MemoryPressure::MemoryPressure()
 {
     m_timer.setInterval(10 * 1000);
     connect(&m_timer, &QTimer::timeout, this, &MemoryPressure::check);

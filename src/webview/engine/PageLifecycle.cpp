@@ -44,6 +44,12 @@ PageLifecycle::PageLifecycle(QWebEngineView *view, PagePrinter *printer, QWidget
         hidden();
 }
 
+PageLifecycle::~PageLifecycle()
+{
+    // A window closed while minimised keeps nothing polling.
+    MemoryPressure::instance()->unwatch(this);
+}
+
 QString PageLifecycle::stateName() const
 {
     switch (m_view->page()->lifecycleState()) {

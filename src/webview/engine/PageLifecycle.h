@@ -23,6 +23,7 @@ class PageLifecycle : public QObject {
 
 public:
     PageLifecycle(QWebEngineView *view, PagePrinter *printer, QWidget *window);
+    ~PageLifecycle() override;
 
     // "active", "paused" or "freed", as the page's properties show it.
     QString stateName() const;
