@@ -290,8 +290,8 @@ void EngineWebViewTest::aShownViewStartsItsEngineAfterItsFirstPaint()
 
 void EngineWebViewTest::aMinimisedWindowsPagePausesUntilShown()
 {
-    // Minimising reaches the window offscreen as a state change only; the view stays visible as
-    // a widget, so the page is hidden from the engine by the window's state.
+    // Offscreen too, minimising reaches the window as a state change: the view stays visible as
+    // a widget, but its page is hidden from the engine at once, and paused after the delay.
     setDelays(1, 0);
     PageWindow clock, sleeper;
     QVERIFY(
