@@ -160,8 +160,10 @@ void EngineWebView::start()
     connect(m_externalLinks, &ExternalLinkHandler::statusText, this, &WebView::StatusTextChange);
     connect(page->profile(), &QWebEngineProfile::downloadRequested, this,
             [this](QWebEngineDownloadRequest *download) {
-                if (download->page() == m_view->page())
-                    m_downloading = true;
+                if (download->page() != m_view->page())
+                    return;
+                m_downloading = true;
+                m_lifecycle->noteDownload(download);
             });
     connect(DownloadManager::of(page->profile()), &DownloadManager::statusText, this,
             [this](QWebEnginePage *from, const QString &text) {

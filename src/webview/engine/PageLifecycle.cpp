@@ -8,7 +8,6 @@
 #include <QDialog>
 #include <QFile>
 #include <QWebEngineDownloadRequest>
-#include <QWebEngineProfile>
 #include <QWebEngineView>
 #include <QWidget>
 #include <algorithm>
@@ -30,11 +29,6 @@ PageLifecycle::PageLifecycle(QWebEngineView *view, PagePrinter *printer, QWidget
     m_window->installEventFilter(this);
 
     QWebEnginePage *page = m_view->page();
-    connect(page->profile(), &QWebEngineProfile::downloadRequested, this,
-            [this](QWebEngineDownloadRequest *download) {
-                if (download->page() == m_view->page())
-                    m_downloads.append(download);
-            });
     // A page that asks to stay active again (sound, capture) is looked at once it stops.
     connect(page, &QWebEnginePage::recommendedStateChanged, this, [this] {
         if (m_hidden && !m_timer.isActive())
@@ -100,6 +94,14 @@ void PageLifecycle::noteGranted(QWebEnginePage::Feature feature)
     default:
         break;
     }
+}
+
+void PageLifecycle::noteDownload(QWebEngineDownloadRequest *download)
+{
+    m_downloads.removeIf([](const QPointer<QWebEngineDownloadRequest> &held) {
+        return !held || held->isFinished();
+    });
+    m_downloads.append(download);
 }
 
 void PageLifecycle::noteNavigation(QWebEnginePage::NavigationType type)

@@ -34,6 +34,8 @@ public:
     // A use the page was allowed: capture keeps it running while it lasts (until the page
     // navigates), notifications for good.
     void noteGranted(QWebEnginePage::Feature feature);
+    // A download the page started: it keeps the page running until it ends.
+    void noteDownload(QWebEngineDownloadRequest *download);
     // A navigation of the page's main frame is about to start.
     void noteNavigation(QWebEnginePage::NavigationType type);
 
