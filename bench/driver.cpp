@@ -1,8 +1,8 @@
 // The bench: builds nothing, measures everything. Start-up, memory, a second window and a second
 // start that hands over to the running browser against a bare Qt WebEngine program, both run the
 // same number of times, interleaved, loading the same page from a server on 127.0.0.1 that this
-// driver runs; then the list windows and the history append (bench_lists). Prints one table of
-// medians.
+// driver runs; then the list windows and the history append (bench_lists) and the minimised
+// windows paused and freed (bench_sleepingwindows). Prints one table of medians.
 //
 // Environment: ZV_BENCH_RUNS (rounds, default 9). The programs are run on the display the driver
 // has (make bench gives it a virtual X server when there is none), or offscreen if
@@ -63,6 +63,7 @@ struct Paths {
     QString bare = QStringLiteral(ZV_BENCH_BARE);
     QString secondWindow = QStringLiteral(ZV_BENCH_SECONDWINDOW);
     QString lists = QStringLiteral(ZV_BENCH_LISTS);
+    QString sleepingWindows = QStringLiteral(ZV_BENCH_SLEEPINGWINDOWS);
 };
 
 struct Samples {
@@ -175,7 +176,8 @@ public:
         printProcessRows(QStringLiteral("warm"), m_ours, m_bare);
         printProcessRows(QStringLiteral("fresh"), m_oursFresh, m_bareFresh);
         printSecondWindowRows();
-        runLists(paths.lists);
+        runRows(paths.lists);
+        runRows(paths.sleepingWindows);
         std::printf("\nLoad average before: %s, after: %s.\n", qPrintable(m_loadBefore),
                     qPrintable(loadAverage()));
     }
@@ -355,7 +357,7 @@ private:
                    m_ours.handOverEndedMs, m_bare.startupMs, 0);
     }
 
-    void runLists(const QString &program)
+    void runRows(const QString &program)
     {
         QProcess lists;
         lists.setProcessEnvironment(m_environment);

@@ -8,6 +8,7 @@
 #include <QStandardPaths>
 #include <QTemporaryFile>
 #include <QUrl>
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -18,6 +19,8 @@ const QString JavaScriptKey = QStringLiteral("JavaScript");
 const QString PopupsKey = QStringLiteral("PopupsWithoutClick");
 const QString DownloadFolderKey = QStringLiteral("DownloadFolder");
 const QString AskWhereToSaveKey = QStringLiteral("AskWhereToSave");
+const QString FreezeAfterKey = QStringLiteral("FreezeAfter");
+const QString DiscardAfterKey = QStringLiteral("DiscardAfter");
 const QString RenderingKey = QStringLiteral("Rendering");
 const QString SpellCheckKey = QStringLiteral("SpellCheck");
 const QString ColorSchemeKey = QStringLiteral("ColorScheme");
@@ -59,6 +62,17 @@ bool isSettingsFile(const QString &path)
 {
     const QFileInfo file(path);
     return !file.exists() || file.isFile();
+}
+
+// Whole seconds, 0 or more; anything else reads as the default. A day at most: a delay longer
+// than that is no delay the user meant, and the timers stay well inside their range.
+int seconds(const QSettings &settings, const QString &key, int fallback)
+{
+    bool ok = false;
+    const int value = text(settings, key).value_or(QString()).trimmed().toInt(&ok);
+    if (!ok || value < 0)
+        return fallback;
+    return std::min(value, 24 * 60 * 60);
 }
 
 QString folder(const QSettings &settings, const QString &key)
@@ -104,6 +118,8 @@ Values load()
     values.downloadFolder = folder(settings, DownloadFolderKey);
     values.askWhereToSave = flag(settings, AskWhereToSaveKey, DefaultAskWhereToSave);
     values.spellCheck = flag(settings, SpellCheckKey, DefaultSpellCheck);
+    values.freezeAfter = seconds(settings, FreezeAfterKey, DefaultFreezeAfter);
+    values.discardAfter = seconds(settings, DiscardAfterKey, DefaultDiscardAfter);
     return values;
 }
 
@@ -132,6 +148,8 @@ bool save(const Values &values)
         next.setValue(DownloadFolderKey, values.downloadFolder);
         next.setValue(AskWhereToSaveKey, values.askWhereToSave);
         next.setValue(SpellCheckKey, values.spellCheck);
+        next.setValue(FreezeAfterKey, values.freezeAfter);
+        next.setValue(DiscardAfterKey, values.discardAfter);
         next.sync();
         if (next.status() != QSettings::NoError)
             return false;
@@ -181,6 +199,16 @@ bool askWhereToSave()
 bool spellCheck()
 {
     return load().spellCheck;
+}
+
+int freezeAfter()
+{
+    return load().freezeAfter;
+}
+
+int discardAfter()
+{
+    return load().discardAfter;
 }
 
 QString rendering()

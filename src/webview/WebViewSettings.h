@@ -13,6 +13,10 @@ inline constexpr bool DefaultJavaScript = true;
 inline constexpr bool DefaultPopupsWithoutClick = false;
 inline constexpr bool DefaultAskWhereToSave = true;
 inline constexpr bool DefaultSpellCheck = true;
+// Seconds a minimised window's page runs on before it is paused, and before its memory is freed;
+// 0 turns each off.
+inline constexpr int DefaultFreezeAfter = 300;
+inline constexpr int DefaultDiscardAfter = 1800;
 QString defaultDownloadFolder();
 
 // Everything the options window edits.
@@ -26,6 +30,8 @@ struct Values {
     bool askWhereToSave = DefaultAskWhereToSave;
     // Whether typed text is checked for spelling, where a dictionary of the user's language is.
     bool spellCheck = DefaultSpellCheck;
+    int freezeAfter = DefaultFreezeAfter;
+    int discardAfter = DefaultDiscardAfter;
 
     bool operator==(const Values &) const = default;
 };
@@ -45,6 +51,8 @@ bool popupsWithoutClick();
 QString downloadFolder();
 bool askWhereToSave();
 bool spellCheck();
+int freezeAfter();
+int discardAfter();
 // How the web view's layer is drawn: "auto" (the default), "software" or "opengl", as written;
 // read before the application object exists. Not edited in the options window.
 QString rendering();

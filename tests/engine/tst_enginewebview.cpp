@@ -1,11 +1,16 @@
 #include "support/LoopbackServer.h"
+#include "support/PageScript.h"
 #include "support/TestMain.h"
 #include "support/WindowFixture.h"
 #include "webview/WebViewSettings.h"
 #include "webview/engine/BrowserProfile.h"
 #include "webview/engine/EngineWebView.h"
+#include "webview/engine/MemoryPressure.h"
+#include "webview/engine/PageLifecycle.h"
 #include "webview/ui/FullScreenWindow.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -38,8 +43,27 @@ private slots:
     void callsBeforeTheEngineStartsAreKeptInOrder();
     void aShownViewStartsItsEngineAfterItsFirstPaint();
     void fullScreenSaysOnceHowToLeaveIt();
+    void aMinimisedWindowsPagePausesUntilShown();
+    void aLongMinimisedWindowsPageIsFreedAndComesBackAsItWas();
+    void aPageTypedIntoIsPausedButNeverFreed();
+    void memoryIsShortBelowATenthAvailable_data();
+    void memoryIsShortBelowATenthAvailable();
 
 private:
+    // A main window stand-in: a shown window around a view on the page.
+    struct PageWindow {
+        QWidget window;
+        EngineWebView *view = new EngineWebView(&window);
+        PageWindow()
+        {
+            (new QVBoxLayout(&window))->addWidget(view);
+            window.resize(400, 300);
+            window.show();
+        }
+        QWebEnginePage *page() { return view->engineView()->page(); }
+    };
+    static void setDelays(int freezeAfter, int discardAfter);
+
     LoopbackServer m_server;
 };
 
@@ -49,6 +73,18 @@ void EngineWebViewTest::initTestCase()
     m_server.serveHtml("/page", "<html><head><title>Loopback page</title></head>"
                                 "<body><a id=l href='/other'>other</a><p>Hello</p></body></html>");
     m_server.serveHtml("/other", "<title>Other</title><p>Other</p>");
+    // Its title counts its timer's ticks.
+    m_server.serveHtml("/ticking", "<title>0</title><input id=t>"
+                                   "<script>let n = 0;"
+                                   "setInterval(() => { document.title = String(++n); }, 100);"
+                                   "</script>");
+}
+
+void EngineWebViewTest::setDelays(int freezeAfter, int discardAfter)
+{
+    QSettings settings(WebViewSettings::filePath(), QSettings::IniFormat);
+    settings.setValue("FreezeAfter", freezeAfter);
+    settings.setValue("DiscardAfter", discardAfter);
 }
 
 void EngineWebViewTest::cleanup()
@@ -273,6 +309,134 @@ void EngineWebViewTest::aShownViewStartsItsEngineAfterItsFirstPaint()
     QVERIFY(view->engineView()->isVisible());
     QCOMPARE(view->engineView()->page()->profile(), BrowserProfile::shared());
     QCOMPARE(view->findChildren<QWebEnginePage *>().size(), 1);
+}
+
+void EngineWebViewTest::aMinimisedWindowsPagePausesUntilShown()
+{
+    // Offscreen too, minimising reaches the window as a state change: the view stays visible as
+    // a widget, but its page is hidden from the engine at once, and paused after the delay.
+    setDelays(1, 0);
+    PageWindow clock, sleeper;
+    QVERIFY(
+        completes(clock.view, [&] { clock.view->Navigate(m_server.url("/ticking").toString()); }));
+    QVERIFY(completes(sleeper.view,
+                      [&] { sleeper.view->Navigate(m_server.url("/ticking").toString()); }));
+    QSignalSpy ticks(sleeper.page(), &QWebEnginePage::titleChanged);
+    QTRY_VERIFY_WITH_TIMEOUT(ticks.size() >= 2, 10000);
+
+    sleeper.window.showMinimized();
+    QCOMPARE(sleeper.page()->lifecycleState(), QWebEnginePage::LifecycleState::Active);
+    QTRY_COMPARE_WITH_TIMEOUT(sleeper.page()->lifecycleState(),
+                              QWebEnginePage::LifecycleState::Frozen, 10000);
+    QVERIFY(!sleeper.page()->isVisible());
+    QCOMPARE(sleeper.view->lifecycle()->stateName(), QString("paused"));
+    ticks.clear();
+    // While the shown window's timer ticks fifteen times, the paused one's stands still.
+    QSignalSpy clockTicks(clock.page(), &QWebEnginePage::titleChanged);
+    QTRY_VERIFY_WITH_TIMEOUT(clockTicks.size() >= 15, 20000);
+    QVERIFY2(ticks.size() <= 1, qPrintable(QString::number(ticks.size())));
+
+    // Active again before the window paints, and counting.
+    sleeper.window.showNormal();
+    QCOMPARE(sleeper.page()->lifecycleState(), QWebEnginePage::LifecycleState::Active);
+    QVERIFY(sleeper.page()->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(ticks.size() >= 5, 10000);
+}
+
+void EngineWebViewTest::aLongMinimisedWindowsPageIsFreedAndComesBackAsItWas()
+{
+    setDelays(1, 2);
+    PageWindow freed;
+    const QString first = m_server.url("/page").toString();
+    const QString second = m_server.url("/other").toString();
+    QVERIFY(completes(freed.view, [&] { freed.view->Navigate(first); }));
+    QVERIFY(completes(freed.view, [&] { freed.view->Navigate(second); }));
+    QVERIFY(freed.page()->renderProcessPid() > 0);
+    QSignalSpy done(freed.view, &WebView::DocumentComplete);
+
+    freed.window.showMinimized();
+    QTRY_COMPARE_WITH_TIMEOUT(freed.page()->lifecycleState(),
+                              QWebEnginePage::LifecycleState::Discarded, 15000);
+    QCOMPARE(freed.page()->renderProcessPid(), 0);
+    QCOMPARE(freed.view->lifecycle()->stateName(), QString("freed"));
+    QCOMPARE(freed.view->LocationURL(), second);
+
+    // Shown: reloaded at its address, and that reload is the document already shown.
+    QSignalSpy loaded(freed.page(), &QWebEnginePage::loadFinished);
+    freed.window.showNormal();
+    QCOMPARE(freed.page()->lifecycleState(), QWebEnginePage::LifecycleState::Active);
+    QTRY_VERIFY_WITH_TIMEOUT(!loaded.isEmpty(), 20000);
+    QVERIFY(loaded.first().at(0).toBool());
+    QVERIFY(freed.page()->renderProcessPid() > 0);
+    QCOMPARE(freed.view->LocationURL(), second);
+    QCOMPARE(freed.view->LocationName(), QString("Other"));
+    QCOMPARE(done.size(), 0);
+    // Its history stayed, and the next load is a document again.
+    QVERIFY(completes(freed.view, [&] { freed.view->GoBack(); }));
+    QCOMPARE(freed.view->LocationURL(), first);
+}
+
+void EngineWebViewTest::aPageTypedIntoIsPausedButNeverFreed()
+{
+    setDelays(1, 2);
+    PageWindow typed, plain;
+    QVERIFY(
+        completes(typed.view, [&] { typed.view->Navigate(m_server.url("/ticking").toString()); }));
+    QVERIFY(
+        completes(plain.view, [&] { plain.view->Navigate(m_server.url("/ticking").toString()); }));
+    // Keys reach the page of the active window only.
+    typed.window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&typed.window));
+    QWidget *input = typed.view->engineView()->focusProxy();
+    QVERIFY(input);
+    input->setFocus();
+    QTRY_VERIFY(input->hasFocus());
+    QVERIFY(PageScript::evaluate(typed.view->engineView(), "t.focus(); 1").isValid());
+    // Keys reach the view; the text itself is pasted, as the engine takes no keys offscreen.
+    QTest::keyClick(input, Qt::Key_End);
+    QApplication::clipboard()->setText("draft");
+    typed.view->engineView()->triggerPageAction(QWebEnginePage::Paste);
+    QTRY_COMPARE(PageScript::evaluate(typed.view->engineView(), "t.value").toString(),
+                 QString("draft"));
+
+    // The typed page minimised a second before the other: its time to be freed comes first.
+    typed.window.showMinimized();
+    QTRY_COMPARE_WITH_TIMEOUT(typed.page()->lifecycleState(),
+                              QWebEnginePage::LifecycleState::Frozen, 10000);
+    plain.window.showMinimized();
+    QTRY_COMPARE_WITH_TIMEOUT(plain.page()->lifecycleState(),
+                              QWebEnginePage::LifecycleState::Discarded, 15000);
+    QCOMPARE(typed.page()->lifecycleState(), QWebEnginePage::LifecycleState::Frozen);
+    QVERIFY(typed.page()->renderProcessPid() > 0);
+
+    typed.window.showNormal();
+    QCOMPARE(PageScript::evaluate(typed.view->engineView(), "t.value").toString(),
+             QString("draft"));
+}
+
+void EngineWebViewTest::memoryIsShortBelowATenthAvailable_data()
+{
+    QTest::addColumn<QByteArray>("meminfo");
+    QTest::addColumn<bool>("low");
+    QTest::newRow("plenty") << QByteArray("MemTotal:  8000000 kB\nMemFree: 100 kB\n"
+                                          "MemAvailable:  4000000 kB\n")
+                            << false;
+    QTest::newRow("a tenth") << QByteArray("MemTotal: 8000000 kB\nMemAvailable: 800000 kB\n")
+                             << false;
+    QTest::newRow("under a tenth")
+        << QByteArray("MemTotal: 8000000 kB\nMemAvailable: 799999 kB\n") << true;
+    // Figures missing or unreadable free nothing on a guess.
+    QTest::newRow("no MemAvailable")
+        << QByteArray("MemTotal: 8000000 kB\nMemFree: 1 kB\n") << false;
+    QTest::newRow("garbage") << QByteArray("MemTotal: lots\nMemAvailable: 1 kB\n") << false;
+    QTest::newRow("empty") << QByteArray() << false;
+}
+
+void EngineWebViewTest::memoryIsShortBelowATenthAvailable()
+{
+    QFETCH(QByteArray, meminfo);
+    QFETCH(bool, low);
+    QCOMPARE(MemoryPressure::isLow(meminfo), low);
 }
 
 #include "tst_enginewebview.moc"

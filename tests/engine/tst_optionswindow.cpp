@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QSpinBox>
 
 namespace {
 
@@ -70,6 +71,9 @@ void OptionsWindowTest::cleanup()
 void OptionsWindowTest::okWritesTheFileAndTheNextGoHomeReadsIt()
 {
     const QString current = m_server.url("/home").toString();
+    // A delay set by hand in seconds.
+    QDir().mkpath(QFileInfo(WebViewSettings::filePath()).path());
+    QSettings(WebViewSettings::filePath(), QSettings::IniFormat).setValue("DiscardAfter", 45);
     QPointer<OptionsWindow> window = OptionsWindow::showShared(current);
     QVERIFY(window->isVisible());
     QCOMPARE(OptionsWindow::showShared(current), window.data()); // one shared window
@@ -83,8 +87,13 @@ void OptionsWindowTest::okWritesTheFileAndTheNextGoHomeReadsIt()
     QVERIFY(!window->popupsWithoutClick->isChecked());
     QVERIFY(window->askWhereToSave->isChecked());
     QVERIFY(window->spellCheck->isChecked());
+    // In minutes: the default five, and the hand-set delay as the nearest whole minute.
+    QCOMPARE(window->freezeAfter->value(), 5);
+    QCOMPARE(window->discardAfter->value(), 1);
 
     window->useCurrent->click();
+    window->freezeAfter->setValue(0);
+    QCOMPARE(window->freezeAfter->text(), QString("Never"));
     QCOMPARE(window->homePage->text(), current);
     window->searchPage->setText("http://find.test/?q=");
     window->popupsWithoutClick->setChecked(true);
@@ -101,6 +110,8 @@ void OptionsWindowTest::okWritesTheFileAndTheNextGoHomeReadsIt()
     QCOMPARE(stored("SpellCheck"), QString("false"));
     QCOMPARE(stored("DownloadFolder"), QString("/srv/downloads"));
     QCOMPARE(stored("JavaScript"), QString("true"));
+    QCOMPARE(stored("FreezeAfter"), QString("0"));
+    QCOMPARE(stored("DiscardAfter"), QString("45")); // its minutes untouched: kept as it was
 
     EngineWebView view;
     QVERIFY(completes(&view, [&] { view.GoHome(); }));

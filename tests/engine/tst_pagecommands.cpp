@@ -19,6 +19,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPointer>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -247,11 +248,18 @@ void PageCommandsTest::propertiesOnlyWithAPage()
     QTRY_VERIFY(m_window->findChild<PagePropertiesDialog *>());
     const auto *dialog = m_window->findChild<PagePropertiesDialog *>();
     QStringList fields;
-    for (const char *name : {"title", "address", "protocol", "type"})
-        fields.append(dialog->findChild<QLabel *>(name)->text());
+    for (const char *name : {"title", "address", "protocol", "type", "memory", "state"}) {
+        const auto *field = dialog->findChild<QLabel *>(name);
+        QVERIFY2(field, name);
+        fields.append(field->text());
+    }
     QCOMPARE(fields.mid(0, 3), QStringList({"Saved page", m_server.url("/page").toString(),
                                             "HyperText Transfer Protocol"}));
     QVERIFY2(fields[3].contains("text/html"), qPrintable(fields[3]));
+    // The page process's share of memory, read from the system: some megabytes.
+    QVERIFY2(QRegularExpression("^[1-9][0-9]*\\.[0-9] MB$").match(fields[4]).hasMatch(),
+             qPrintable(fields[4]));
+    QCOMPARE(fields[5], QString("active"));
 }
 
 void PageCommandsTest::copyPutsTheSelectionOnTheClipboard()

@@ -56,6 +56,14 @@ void WebViewSettingsTest::eachKeyFallsBackOnItsOwn_data()
     QTest::newRow("flags neither yes nor no")
         << QByteArray("JavaScript=maybe\nPopupsWithoutClick=2\nAskWhereToSave=FALSE\n")
         << with([](Values &v) { v.askWhereToSave = false; });
+    QTest::newRow("delays, one off")
+        << QByteArray("FreezeAfter=5\nDiscardAfter=0\n")
+        << with([](Values &v) { v.freezeAfter = 5, v.discardAfter = 0; });
+    // Not whole seconds, or less than none: the defaults. More than a day: a day.
+    QTest::newRow("delays out of range") << QByteArray("FreezeAfter=-5\nDiscardAfter=99999999\n")
+                                         << with([](Values &v) { v.discardAfter = 86400; });
+    QTest::newRow("delays not numbers")
+        << QByteArray("FreezeAfter=soon\nDiscardAfter=1.5\n") << defaults;
     QTest::newRow("relative folder") << QByteArray("DownloadFolder=Downloads\n") << defaults;
     QTest::newRow("another section") << QByteArray("[Other]\nJavaScript=false\n") << defaults;
     QTest::newRow("binary garbage")
@@ -76,6 +84,8 @@ void WebViewSettingsTest::eachKeyFallsBackOnItsOwn()
     QCOMPARE(values.downloadFolder, expected.downloadFolder);
     QCOMPARE(values.askWhereToSave, expected.askWhereToSave);
     QCOMPARE(values.spellCheck, expected.spellCheck);
+    QCOMPARE(values.freezeAfter, expected.freezeAfter);
+    QCOMPARE(values.discardAfter, expected.discardAfter);
 }
 
 void WebViewSettingsTest::savingOverADamagedFileRepairsIt()
@@ -86,7 +96,9 @@ void WebViewSettingsTest::savingOverADamagedFileRepairsIt()
                         false,
                         true,
                         "/srv/down loads",
-                        false};
+                        false,
+                        0,
+                        45};
     QVERIFY(WebViewSettings::save(values));
     QVERIFY(WebViewSettings::load() == values);
 }

@@ -17,6 +17,13 @@ EnginePage::EnginePage(QWebEngineProfile *profile, QObject *parent)
     SpellDictionaries::prepareAfterFirstPage(this);
 }
 
+bool EnginePage::acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame)
+{
+    if (isMainFrame)
+        emit mainFrameNavigation(type);
+    return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
+}
+
 void EnginePage::javaScriptAlert(const QUrl &securityOrigin, const QString &msg)
 {
     ask(Prompter::PageDialog::Alert, securityOrigin, msg, {});

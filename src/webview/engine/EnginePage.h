@@ -14,7 +14,12 @@ class EnginePage : public QWebEnginePage {
 public:
     EnginePage(QWebEngineProfile *profile, QObject *parent);
 
+signals:
+    // A navigation of the main frame is about to start.
+    void mainFrameNavigation(QWebEnginePage::NavigationType type);
+
 protected:
+    bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) override;
     void javaScriptAlert(const QUrl &securityOrigin, const QString &msg) override;
     bool javaScriptConfirm(const QUrl &securityOrigin, const QString &msg) override;
     bool javaScriptPrompt(const QUrl &securityOrigin, const QString &msg,

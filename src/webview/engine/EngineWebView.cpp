@@ -12,6 +12,7 @@
 #include "webview/engine/ExternalLinkHandler.h"
 #include "webview/engine/FullScreenHandler.h"
 #include "webview/engine/LoginHandler.h"
+#include "webview/engine/PageLifecycle.h"
 #include "webview/engine/PagePrinter.h"
 #include "webview/engine/PageSaver.h"
 #include "webview/engine/PermissionHandler.h"
@@ -131,6 +132,12 @@ void EngineWebView::startUnlessAwaitingPaint()
     QTimer::singleShot(1000, this, &EngineWebView::start);
 }
 
+PageLifecycle *EngineWebView::lifecycle()
+{
+    start();
+    return m_lifecycle;
+}
+
 FindBar *EngineWebView::findBar()
 {
     start();
@@ -145,9 +152,15 @@ void EngineWebView::start()
     // The page, of the shared profile, before the view is ever shown: a view shown without a
     // page makes one of its own, on Qt's default profile.
     m_view = new QWebEngineView(this);
-    m_view->setPage(new EnginePage(
-        m_private ? BrowserProfile::privateProfile() : BrowserProfile::shared(), m_view));
+    auto *enginePage = new EnginePage(
+        m_private ? BrowserProfile::privateProfile() : BrowserProfile::shared(), m_view);
+    m_view->setPage(enginePage);
     m_printer = new PagePrinter(m_view);
+    m_lifecycle = new PageLifecycle(m_view, m_printer, window());
+    connect(enginePage, &EnginePage::mainFrameNavigation, m_lifecycle,
+            &PageLifecycle::noteNavigation);
+    connect(m_lifecycle, &PageLifecycle::reloadingFreedPage, this,
+            [this] { m_reloadingFreed = true; });
 
     QWebEnginePage *page = m_view->page();
     connect(page, &QWebEnginePage::linkHovered, this, &EngineWebView::handleLinkHovered);
@@ -168,15 +181,18 @@ void EngineWebView::start()
     ProfileSettings::apply(page->profile());
     new LoginHandler(m_view);
     new CertificateHandler(m_view);
-    new PermissionHandler(m_view);
+    connect(new PermissionHandler(m_view), &PermissionHandler::granted, m_lifecycle,
+            &PageLifecycle::noteGranted);
     new FullScreenHandler(m_view);
     m_crashRecovery = new CrashRecovery(m_view);
     m_externalLinks = new ExternalLinkHandler(m_view);
     connect(m_externalLinks, &ExternalLinkHandler::statusText, this, &WebView::StatusTextChange);
     connect(page->profile(), &QWebEngineProfile::downloadRequested, this,
             [this](QWebEngineDownloadRequest *download) {
-                if (download->page() == m_view->page())
-                    m_downloading = true;
+                if (download->page() != m_view->page())
+                    return;
+                m_downloading = true;
+                m_lifecycle->noteDownload(download);
             });
     connect(DownloadManager::of(page->profile()), &DownloadManager::statusText, this,
             [this](QWebEnginePage *from, const QString &text) {
@@ -380,13 +396,17 @@ void EngineWebView::showProperties()
 {
     // The page's type comes from the page itself, later; the window may be gone by then.
     const QPointer<QWebEngineView> view(m_view);
+    const QPointer<PageLifecycle> lifecycle(m_lifecycle);
     m_view->page()->runJavaScript(
-        QStringLiteral("document.contentType"), [view](const QVariant &contentType) {
+        QStringLiteral("document.contentType"), [view, lifecycle](const QVariant &contentType) {
             // An empty answer: the page went first, or it runs no script.
-            if (!view || !contentType.isValid())
+            if (!view || !lifecycle || !contentType.isValid())
                 return;
-            auto *dialog = new PagePropertiesDialog(view->title(), view->url(),
-                                                    contentType.toString(), view->window());
+            const qint64 pid = view->page()->renderProcessPid();
+            auto *dialog = new PagePropertiesDialog(
+                view->title(), view->url(), contentType.toString(),
+                PagePropertiesDialog::memoryText(pid, PageLifecycle::proportionalSetSize(pid)),
+                lifecycle->stateName(), view->window());
             dialog->setAttribute(Qt::WA_DeleteOnClose);
             dialog->open();
         });
@@ -511,6 +531,12 @@ void EngineWebView::handleLoadingChanged(const QWebEngineLoadingInfo &loading)
     if (loading.url().host() == QUrl(TypedText::searchAddress(m_searchingFor)).host())
         m_searchingFor.clear();
     const bool stoppedByUser = std::exchange(m_stopped, false);
+    // The page as it was before its process was freed: its address, caption and history entry
+    // stay as they were.
+    if (std::exchange(m_reloadingFreed, false)) {
+        emit StatusTextChange(tr("Done"));
+        return;
+    }
     // A navigation that the engine broke off before a page of its own took the place of the one
     // shown (it became a download, went to another program, or the server answered 204 No
     // Content) leaves that page as it was: no document completed. A page that took its place and

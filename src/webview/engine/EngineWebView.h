@@ -7,6 +7,7 @@
 #include <functional>
 #include <vector>
 
+class PageLifecycle;
 class PagePrinter;
 class CrashRecovery;
 class ExternalLinkHandler;
@@ -56,6 +57,7 @@ public:
     // The engine's view and its printer; the engine starts first if it has not yet.
     QWebEngineView *engineView();
     PagePrinter *printer();
+    PageLifecycle *lifecycle();
     FindBar *findBar();
     bool isStarted() const { return m_view != nullptr; }
 
@@ -94,6 +96,7 @@ private:
 
     QWebEngineView *m_view = nullptr;
     PagePrinter *m_printer = nullptr;
+    PageLifecycle *m_lifecycle = nullptr;
     CrashRecovery *m_crashRecovery = nullptr;
     ExternalLinkHandler *m_externalLinks = nullptr;
     FindBar *m_findBar = nullptr;
@@ -105,6 +108,8 @@ private:
     // What became of the load under way: the user stopped it, or it turned into a download.
     bool m_stopped = false;
     bool m_downloading = false;
+    // The engine reloads a freed page as it is shown again: the document shown before, no new one.
+    bool m_reloadingFreed = false;
     ShownEntry m_entryAtStart;
     // The words whose result page is on its way, until it completes.
     QString m_searchingFor;

@@ -64,4 +64,6 @@ void PermissionHandler::decide(const QUrl &securityOrigin, QWebEnginePage::Featu
     page->setFeaturePermission(securityOrigin, feature,
                                granted ? QWebEnginePage::PermissionGrantedByUser
                                        : QWebEnginePage::PermissionDeniedByUser);
+    if (granted)
+        emit this->granted(feature);
 }

@@ -18,6 +18,10 @@ public:
     // What the question says the site wants to do; empty for what is never granted.
     static QString description(QWebEnginePage::Feature feature);
 
+signals:
+    // The page was allowed the use.
+    void granted(QWebEnginePage::Feature feature);
+
 private:
     void handleFeaturePermissionRequested(const QUrl &securityOrigin,
                                           QWebEnginePage::Feature feature);

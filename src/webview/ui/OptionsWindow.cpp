@@ -16,8 +16,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QWebEngineCookieStore>
 #include <QWebEngineProfile>
+#include <algorithm>
 
 namespace {
 QHBoxLayout *row(std::initializer_list<QWidget *> widgets)
@@ -26,6 +28,21 @@ QHBoxLayout *row(std::initializer_list<QWidget *> widgets)
     for (QWidget *widget : widgets)
         layout->addWidget(widget);
     return layout;
+}
+
+QSpinBox *minutesBox(QWidget *parent)
+{
+    auto *box = new QSpinBox(parent);
+    box->setRange(0, 24 * 60);
+    box->setSpecialValueText(OptionsWindow::tr("Never"));
+    box->setSuffix(OptionsWindow::tr(" min"));
+    return box;
+}
+
+// Seconds shown as whole minutes: a delay under a minute shows as one, not as Never.
+int minutes(int seconds)
+{
+    return seconds == 0 ? 0 : std::max(1, (seconds + 30) / 60);
 }
 } // namespace
 
@@ -44,6 +61,7 @@ OptionsWindow::OptionsWindow()
       spellCheck(new QCheckBox(tr("Chec&k spelling as you type"), this)),
       downloadFolder(new QLineEdit(this)), browse(new QPushButton(tr("&Browse..."), this)),
       askWhereToSave(new QCheckBox(tr("&Ask where to save each file"), this)),
+      freezeAfter(minutesBox(this)), discardAfter(minutesBox(this)),
       deleteCookies(new QPushButton(tr("Delete C&ookies"), this)),
       deleteCache(new QPushButton(tr("Delete Cac&hed Files"), this)), message(new QLabel(this))
 {
@@ -80,6 +98,8 @@ OptionsWindow::OptionsWindow()
     downloadFolderLabel->setBuddy(downloadFolder);
     form->addRow(downloadFolderLabel, row({downloadFolder, browse}));
     form->addRow(QString(), askWhereToSave);
+    form->addRow(tr("&Pause hidden windows after:"), freezeAfter);
+    form->addRow(tr("&Free hidden windows' memory after:"), discardAfter);
     form->addRow(tr("Browsing data:"), row({deleteCookies, deleteCache}));
     form->addRow(message);
     form->addRow(buttons);
@@ -97,6 +117,10 @@ void OptionsWindow::load()
     spellCheck->setChecked(values.spellCheck);
     downloadFolder->setText(QDir::toNativeSeparators(values.downloadFolder));
     askWhereToSave->setChecked(values.askWhereToSave);
+    m_freezeAfter = values.freezeAfter;
+    m_discardAfter = values.discardAfter;
+    freezeAfter->setValue(minutes(values.freezeAfter));
+    discardAfter->setValue(minutes(values.discardAfter));
 }
 
 void OptionsWindow::setCurrentPage(const QString &page)
@@ -143,6 +167,11 @@ bool OptionsWindow::save()
     values.popupsWithoutClick = popupsWithoutClick->isChecked();
     values.spellCheck = spellCheck->isChecked();
     values.askWhereToSave = askWhereToSave->isChecked();
+    const auto delay = [](const QSpinBox *box, int loaded) {
+        return box->value() == minutes(loaded) ? loaded : box->value() * 60;
+    };
+    values.freezeAfter = delay(freezeAfter, m_freezeAfter);
+    values.discardAfter = delay(discardAfter, m_discardAfter);
 
     if (!WebViewSettings::save(values)) {
         tell(tr("The settings could not be saved to %1.")

@@ -7,6 +7,7 @@ class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QSpinBox;
 
 // The web view's own settings: home and search pages, scripts, windows pages may open, where
 // downloads go, and the cookies and cached files. Modeless and shared; what it saves applies to
@@ -35,6 +36,10 @@ public:
     QLineEdit *downloadFolder;
     QPushButton *browse;
     QCheckBox *askWhereToSave;
+    // Minutes a minimised window's page runs on before it is paused, and before its memory is
+    // freed; 0 shows as Never.
+    QSpinBox *freezeAfter;
+    QSpinBox *discardAfter;
     QPushButton *deleteCookies;
     QPushButton *deleteCache;
     QLabel *message;
@@ -50,4 +55,8 @@ private:
     void handleDeleteCache();
 
     QString m_currentPage;
+    // The delays as read, in seconds: kept as they are unless their minutes were changed, so a
+    // delay set by hand in seconds survives a save.
+    int m_freezeAfter = 0;
+    int m_discardAfter = 0;
 };

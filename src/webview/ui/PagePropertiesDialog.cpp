@@ -6,7 +6,8 @@
 #include <QMimeDatabase>
 
 PagePropertiesDialog::PagePropertiesDialog(const QString &title, const QUrl &address,
-                                           const QString &contentType, QWidget *parent)
+                                           const QString &contentType, const QString &memory,
+                                           const QString &state, QWidget *parent)
     : QDialog(parent)
 {
     setWindowTitle(tr("Properties"));
@@ -16,6 +17,8 @@ PagePropertiesDialog::PagePropertiesDialog(const QString &title, const QUrl &add
     addRow("address", tr("Address:"), address.toString());
     addRow("protocol", tr("Protocol:"), protocolName(address));
     addRow("type", tr("Type:"), typeName(contentType));
+    addRow("memory", tr("Memory:"), memory);
+    addRow("state", tr("State:"), state);
 
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
@@ -54,4 +57,14 @@ QString PagePropertiesDialog::typeName(const QString &contentType)
     if (!type.isValid() || type.comment().isEmpty())
         return contentType;
     return QStringLiteral("%1 (%2)").arg(type.comment(), contentType);
+}
+
+QString PagePropertiesDialog::memoryText(qint64 pid, qint64 kiloBytes)
+{
+    if (pid <= 0)
+        return tr("None (no page process)");
+    if (kiloBytes < 0)
+        return tr("Unknown");
+    // Shared with the other pages of its process, if any: its proportional share.
+    return tr("%1 MB").arg(double(kiloBytes) / 1024.0, 0, 'f', 1);
 }
