@@ -151,7 +151,7 @@ void DownloadManager::handleDownloadRequested(QWebEngineDownloadRequest *downloa
     // A page saved by the program itself arrives already under way, its path chosen.
     if (download->state() == QWebEngineDownloadRequest::DownloadRequested) {
         QString path = m_placed.value(download->id());
-        QWidget *view = download->page() ? QWebEngineView::forPage(download->page()) : nullptr;
+        QWidget *view = pageOf(download) ? QWebEngineView::forPage(pageOf(download)) : nullptr;
         QWidget *window = view ? view->window() : nullptr;
         bool holdIt = false;
         QString name;
@@ -159,7 +159,7 @@ void DownloadManager::handleDownloadRequested(QWebEngineDownloadRequest *downloa
             name = safeFileName(download->downloadFileName());
             const QString site = siteOf(download);
             // Saving the page is always the person's own command.
-            if (download->isSavePageDownload() || UserGestures::take(download->page())) {
+            if (download->isSavePageDownload() || UserGestures::take(pageOf(download))) {
                 path = target(name, window);
             } else if (m_sitesAllowed.contains(site)) {
                 path = m_sitesAllowed.value(site) ? placeWithoutClick(name) : QString();
@@ -248,9 +248,20 @@ void DownloadManager::reserve(QWebEngineDownloadRequest *download, const QString
     connect(download, &QObject::destroyed, this, release);
 }
 
+QWebEnginePage *DownloadManager::pageOf(const QWebEngineDownloadRequest *download)
+{
+    static QHash<std::pair<const QObject *, quint32>, QPointer<QWebEnginePage>> pages;
+    const std::pair<const QObject *, quint32> key(download->parent(), download->id());
+    if (const auto known = pages.constFind(key); known != pages.cend())
+        return known->data();
+    QWebEnginePage *page = download->page();
+    pages.insert(key, page);
+    return page;
+}
+
 QString DownloadManager::siteOf(const QWebEngineDownloadRequest *download)
 {
-    const QWebEnginePage *page = download->page();
+    const QWebEnginePage *page = pageOf(download);
     return SiteName::of(page && !page->url().isEmpty() ? page->url() : download->url());
 }
 
@@ -267,7 +278,7 @@ void DownloadManager::hold(QWebEngineDownloadRequest *download, const QString &n
                            QWidget *parent)
 {
     const QString site = siteOf(download);
-    m_held.insert(download->id(), {download, download->page(), name, site, false});
+    m_held.insert(download->id(), {download, pageOf(download), name, site, false});
     // Asked after the engine's request is answered, not inside it: the others that arrive
     // while the question is up join it rather than ask again.
     if (!m_asking.contains(site)) {
@@ -388,7 +399,7 @@ void DownloadManager::discard(quint32 id)
 
 void DownloadManager::follow(QWebEngineDownloadRequest *download, bool announce, bool held)
 {
-    const QPointer<QWebEnginePage> page = download->page();
+    const QPointer<QWebEnginePage> page = pageOf(download);
     const QString name = download->downloadFileName();
     const QString path = QDir(download->downloadDirectory()).filePath(name);
     const quint32 id = download->id();

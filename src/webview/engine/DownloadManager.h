@@ -37,6 +37,10 @@ public:
 
     // Why a download failed, in words.
     static QString failure(const QWebEngineDownloadRequest *download);
+    // The page the download came from, or null. The engine's own page() reads a page that is
+    // already gone (a download asked for again once its window has closed) and crashes, so each
+    // download's page is asked for once, as it first arrives, and remembered.
+    static QWebEnginePage *pageOf(const QWebEngineDownloadRequest *download);
 
 signals:
     void statusText(QWebEnginePage *page, const QString &text);

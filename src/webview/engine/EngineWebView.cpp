@@ -189,7 +189,7 @@ void EngineWebView::start()
     connect(m_externalLinks, &ExternalLinkHandler::statusText, this, &WebView::StatusTextChange);
     connect(page->profile(), &QWebEngineProfile::downloadRequested, this,
             [this](QWebEngineDownloadRequest *download) {
-                if (download->page() != m_view->page())
+                if (DownloadManager::pageOf(download) != m_view->page())
                     return;
                 m_downloading = true;
                 m_lifecycle->noteDownload(download);
