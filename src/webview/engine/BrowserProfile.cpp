@@ -4,6 +4,8 @@
 
 #include <QPointer>
 #include <QStandardPaths>
+#include <QTimer>
+#include <QWebEnginePage>
 #include <QWebEngineProfile>
 
 namespace {
@@ -11,6 +13,25 @@ QWebEngineProfile *profile = nullptr;
 bool offTheRecord = false;
 QPointer<QWebEngineProfile> privateOne;
 int privateHolders = 0;
+// Long enough for a download the page asked for to reach the program.
+constexpr int LingerMs = 2000;
+
+QList<QPointer<QWebEnginePage>> &lingering()
+{
+    static QList<QPointer<QWebEnginePage>> pages;
+    return pages;
+}
+
+// The lingering pages of the profile (of every profile, with null), at once.
+void deleteLingering(const QWebEngineProfile *of)
+{
+    const QList<QPointer<QWebEnginePage>> pages = lingering();
+    for (const QPointer<QWebEnginePage> &page : pages) {
+        if (page && (!of || page->profile() == of))
+            delete page.data();
+    }
+    lingering().removeAll(nullptr);
+}
 
 QString folderName()
 {
@@ -40,6 +61,7 @@ QWebEngineProfile *shared()
 
 void release()
 {
+    deleteLingering(nullptr);
     delete privateOne;
     delete profile;
     profile = nullptr;
@@ -64,9 +86,25 @@ void letGoPrivate()
 {
     if (--privateHolders > 0 || !privateOne)
         return;
+    deleteLingering(privateOne);
     // Later, once the last private page has gone with its window.
     privateOne->deleteLater();
     privateOne = nullptr;
+}
+
+void linger(QWebEnginePage *page)
+{
+    page->setParent(nullptr);
+    page->triggerAction(QWebEnginePage::Stop);
+    // Frozen, its scripts start nothing more; only a page no one sees may be frozen.
+    page->setVisible(false);
+    if (page->lifecycleState() == QWebEnginePage::LifecycleState::Active)
+        page->setLifecycleState(QWebEnginePage::LifecycleState::Frozen);
+    lingering().append(page);
+    QTimer::singleShot(LingerMs, page, [page] {
+        lingering().removeAll(page);
+        page->deleteLater();
+    });
 }
 
 QString dataFolder()

@@ -21,7 +21,8 @@ FullScreenNotice::FullScreenNotice(QWidget *window)
     place();
     show();
     raise();
-    QTimer::singleShot(ShownMs, this, &QObject::deleteLater);
+    // Precise: a coarse timer may end it a twentieth early.
+    QTimer::singleShot(ShownMs, Qt::PreciseTimer, this, &QObject::deleteLater);
 }
 
 bool FullScreenNotice::eventFilter(QObject *watched, QEvent *event)
