@@ -46,6 +46,10 @@ bool UserGestures::eventFilter(QObject *watched, QEvent *event)
     case QEvent::MouseButtonPress:
     case QEvent::KeyPress:
     case QEvent::TouchBegin:
+        // Only what the person did: events the toolkit passes on itself also reach objects the
+        // engine is taking down, which must not be touched.
+        if (!event->spontaneous())
+            break;
         for (auto *widget = qobject_cast<QWidget *>(watched); widget;
              widget = widget->parentWidget()) {
             if (auto *view = qobject_cast<QWebEngineView *>(widget)) {
