@@ -383,7 +383,10 @@ void Form1::WebBrowser1_TitleChange(const QString &Text)
 bool Form1::editingAddress() const
 {
     const QString text = Text1->currentText();
-    return Text1->hasFocus() && text != m_pageAddress && text != m_submitted;
+    // The box keeps the focus of its window while another window (a question) is active.
+    const bool focused =
+        Text1->hasFocus() || focusWidget() == Text1 || focusWidget() == Text1->lineEdit();
+    return focused && text != m_pageAddress && text != m_submitted;
 }
 
 void Form1::WebBrowser1_AddFavoriteRequested(const QString &URL)

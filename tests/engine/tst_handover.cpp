@@ -567,7 +567,8 @@ void HandOverTest::aKilledBrowserComesBackWithItsHistory()
     QTRY_VERIFY_WITH_TIMEOUT(windowAt(QStringLiteral("qrc:/stopped.html")), LoadMs);
     auto *stopped =
         static_cast<EngineWebView *>(windowAt(QStringLiteral("qrc:/stopped.html"))->WebBrowser1);
-    // The history before the lost page stays behind the built-in page.
+    // The history before the lost page stays behind the built-in page, once that has come.
+    QTRY_VERIFY_WITH_TIMEOUT(!stopped->Busy(), LoadMs);
     for (const char *page : {"/h3.html", "/h2.html", "/h1.html"}) {
         QVERIFY(completes(
             stopped, [stopped] { stopped->GoBack(); }, LoadMs));
