@@ -4,8 +4,6 @@
 
 #include <QPointer>
 #include <QStandardPaths>
-#include <QTimer>
-#include <QWebEnginePage>
 #include <QWebEngineProfile>
 
 namespace {
@@ -13,25 +11,6 @@ QWebEngineProfile *profile = nullptr;
 bool offTheRecord = false;
 QPointer<QWebEngineProfile> privateOne;
 int privateHolders = 0;
-// Long enough for a download the page asked for to reach the program.
-constexpr int LingerMs = 2000;
-
-QList<QPointer<QWebEnginePage>> &lingering()
-{
-    static QList<QPointer<QWebEnginePage>> pages;
-    return pages;
-}
-
-// The lingering pages of the profile (of every profile, with null), at once.
-void deleteLingering(const QWebEngineProfile *of)
-{
-    const QList<QPointer<QWebEnginePage>> pages = lingering();
-    for (const QPointer<QWebEnginePage> &page : pages) {
-        if (page && (!of || page->profile() == of))
-            delete page.data();
-    }
-    lingering().removeAll(nullptr);
-}
 
 QString folderName()
 {
@@ -61,7 +40,6 @@ QWebEngineProfile *shared()
 
 void release()
 {
-    deleteLingering(nullptr);
     delete privateOne;
     delete profile;
     profile = nullptr;
@@ -86,25 +64,9 @@ void letGoPrivate()
 {
     if (--privateHolders > 0 || !privateOne)
         return;
-    deleteLingering(privateOne);
     // Later, once the last private page has gone with its window.
     privateOne->deleteLater();
     privateOne = nullptr;
-}
-
-void linger(QWebEnginePage *page)
-{
-    page->setParent(nullptr);
-    page->triggerAction(QWebEnginePage::Stop);
-    // Frozen, its scripts start nothing more; only a page no one sees may be frozen.
-    page->setVisible(false);
-    if (page->lifecycleState() == QWebEnginePage::LifecycleState::Active)
-        page->setLifecycleState(QWebEnginePage::LifecycleState::Frozen);
-    lingering().append(page);
-    QTimer::singleShot(LingerMs, page, [page] {
-        lingering().removeAll(page);
-        page->deleteLater();
-    });
 }
 
 QString dataFolder()

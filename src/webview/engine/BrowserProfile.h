@@ -2,7 +2,6 @@
 
 #include <QString>
 
-class QWebEnginePage;
 class QWebEngineProfile;
 
 // The one persistent engine profile all main windows share: cookies, cache and storage survive a
@@ -21,8 +20,4 @@ void keepNothing();
 QWebEngineProfile *privateProfile();
 void holdPrivate();
 void letGoPrivate();
-// The page of a closed window that has started downloads stays a moment, stopped and frozen,
-// before it goes: the engine may still ask about a download of it, and Qt 6.4 crashes on a
-// download whose page is gone. Always gone before its profile.
-void linger(QWebEnginePage *page);
 } // namespace BrowserProfile

@@ -58,9 +58,6 @@ EngineWebView::EngineWebView(QWidget *parent) : WebView(parent)
 
 EngineWebView::~EngineWebView()
 {
-    // The view goes with this widget; the page of one that has downloaded a moment later.
-    if (m_view && m_hasDownloaded && m_view->page()->parent() == m_view)
-        BrowserProfile::linger(m_view->page());
     // The profile goes later, after the page.
     if (m_private)
         BrowserProfile::letGoPrivate();
@@ -195,7 +192,6 @@ void EngineWebView::start()
                 if (DownloadManager::pageOf(download) != m_view->page())
                     return;
                 m_downloading = true;
-                m_hasDownloaded = true;
                 m_lifecycle->noteDownload(download);
             });
     connect(DownloadManager::of(page->profile()), &DownloadManager::statusText, this,

@@ -108,7 +108,6 @@ private:
     // What became of the load under way: the user stopped it, or it turned into a download.
     bool m_stopped = false;
     bool m_downloading = false;
-    bool m_hasDownloaded = false;
     // The engine reloads a freed page as it is shown again: the document shown before, no new one.
     bool m_reloadingFreed = false;
     ShownEntry m_entryAtStart;

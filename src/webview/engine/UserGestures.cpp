@@ -46,9 +46,9 @@ bool UserGestures::eventFilter(QObject *watched, QEvent *event)
     case QEvent::MouseButtonPress:
     case QEvent::KeyPress:
     case QEvent::TouchBegin:
-        // Only what the person did: events the toolkit passes on itself also reach objects the
-        // engine is taking down, which must not be touched.
-        if (!event->spontaneous())
+        // Only widgets, found by address: these events also reach the engine's own objects while
+        // it takes them down, which must not be touched.
+        if (!QApplication::allWidgets().contains(reinterpret_cast<QWidget *>(watched)))
             break;
         for (auto *widget = qobject_cast<QWidget *>(watched); widget;
              widget = widget->parentWidget()) {
