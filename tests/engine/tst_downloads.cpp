@@ -142,6 +142,7 @@ private slots:
     void threeStartedTogetherWithoutAClick_data();
     void threeStartedTogetherWithoutAClick();
     void eachClickDownloadsWithoutAQuestion();
+    void aDownloadArrivingAfterItsPageHasGoneIsAskedAbout();
     void theQuestionStandsBeforeItsWindowWhichStaysUsable();
     void suggestedNamesAreMadeSafe_data();
     void suggestedNamesAreMadeSafe();
@@ -469,6 +470,34 @@ void DownloadsTest::eachClickDownloadsWithoutAQuestion()
                                  20000);
     }
     QCOMPARE(m_prompter->asked, QStringList());
+}
+
+void DownloadsTest::aDownloadArrivingAfterItsPageHasGoneIsAskedAbout()
+{
+    // A page that starts a download and closes its window before the reply comes.
+    ScriptedServer server([this](const QByteArray &head) -> QByteArray {
+        if (head.startsWith("GET /page "))
+            return "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\n"
+                   "<a href='/late' download>Late</a>";
+        m_view.reset();
+        return "HTTP/1.0 200 OK\r\nContent-Type: application/octet-stream\r\n"
+               "Content-Disposition: attachment; filename=\"late.txt\"\r\n"
+               "Content-Length: 4\r\n\r\nlate";
+    });
+    QVERIFY(server.listen());
+    QVERIFY(useSettings(false));
+    QSignalSpy done(m_view.get(), &WebView::DocumentComplete);
+    m_view->Navigate(server.url("/page").toString());
+    QVERIFY(done.wait(20000));
+    m_view->engineView()->page()->runJavaScript("document.querySelector('a').click()");
+    // Without a page there is no click of the person's: it waits for a yes, here a no.
+    QTRY_COMPARE_WITH_TIMEOUT(m_prompter->asked,
+                              QStringList("downloads 127.0.0.1:" +
+                                          QString::number(server.url("/").port())),
+                              20000);
+    QVERIFY(!m_view);
+    QTRY_COMPARE(heldFiles(), QStringList());
+    QCOMPARE(QDir(m_folder->path()).entryList(QDir::Files), QStringList());
 }
 
 void DownloadsTest::theQuestionStandsBeforeItsWindowWhichStaysUsable()

@@ -17,6 +17,8 @@
 #include <QWebEngineProfile>
 #include <QWebEngineView>
 
+#include <cstring>
+
 DownloadManager *DownloadManager::of(QWebEngineProfile *profile)
 {
     if (auto *manager =
@@ -248,14 +250,50 @@ void DownloadManager::reserve(QWebEngineDownloadRequest *download, const QString
     connect(download, &QObject::destroyed, this, release);
 }
 
+namespace {
+
+// Qt 6.4's QWebEngineDownloadRequest::page() reads the page's engine client without checking that
+// there is one, and a download whose page has gone before its reply came (a window that starts a
+// download and closes itself) has none: page() crashes on it. So the client is first looked for
+// in the request's own record, where 6.4 keeps it; a record not laid out as 6.4 lays it out
+// (its back pointer elsewhere) counts as having no page.
+struct RequestRecord : QWebEngineDownloadRequest {
+    static bool hasPage(const QWebEngineDownloadRequest *download)
+    {
+#if QT_VERSION >= QT_VERSION_CHECK(6, 5, 0)
+        static_cast<void>(download);
+        return true;
+#else
+        constexpr std::size_t backPointerAt = 0xc8;
+        constexpr std::size_t clientAt = 0xe0;
+        const auto *record =
+            reinterpret_cast<const char *>((download->*(&RequestRecord::d_ptr)).get());
+        const void *back = nullptr;
+        const void *client = nullptr;
+        if (!record)
+            return false;
+        std::memcpy(&back, record + backPointerAt, sizeof back);
+        if (back != download)
+            return false;
+        std::memcpy(&client, record + clientAt, sizeof client);
+        return client != nullptr;
+#endif
+    }
+};
+
+} // namespace
+
 QWebEnginePage *DownloadManager::pageOf(const QWebEngineDownloadRequest *download)
 {
+    // Keyed by profile and id: ids start again in each profile.
     static QHash<std::pair<const QObject *, quint32>, QPointer<QWebEnginePage>> pages;
     const std::pair<const QObject *, quint32> key(download->parent(), download->id());
     if (const auto known = pages.constFind(key); known != pages.cend())
         return known->data();
-    QWebEnginePage *page = download->page();
+    QWebEnginePage *page = RequestRecord::hasPage(download) ? download->page() : nullptr;
     pages.insert(key, page);
+    // A later profile at the same address must not find this download's page.
+    QObject::connect(download, &QObject::destroyed, [key] { pages.remove(key); });
     return page;
 }
 

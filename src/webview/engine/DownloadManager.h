@@ -37,9 +37,9 @@ public:
 
     // Why a download failed, in words.
     static QString failure(const QWebEngineDownloadRequest *download);
-    // The page the download came from, or null. The engine's own page() reads a page that is
-    // already gone (a download asked for again once its window has closed) and crashes, so each
-    // download's page is asked for once, as it first arrives, and remembered.
+    // The page the download came from, or null. The engine's own page() crashes on a page that
+    // is gone (a download that first arrives, or is asked for again, once its window has
+    // closed), so each download's page is found once, as it first arrives, and remembered.
     static QWebEnginePage *pageOf(const QWebEngineDownloadRequest *download);
 
 signals:
