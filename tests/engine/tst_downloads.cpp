@@ -491,10 +491,9 @@ void DownloadsTest::aDownloadArrivingAfterItsPageHasGoneIsAskedAbout()
     QVERIFY(done.wait(20000));
     m_view->engineView()->page()->runJavaScript("document.querySelector('a').click()");
     // Without a page there is no click of the person's: it waits for a yes, here a no.
-    QTRY_COMPARE_WITH_TIMEOUT(m_prompter->asked,
-                              QStringList("downloads 127.0.0.1:" +
-                                          QString::number(server.url("/").port())),
-                              20000);
+    QTRY_COMPARE_WITH_TIMEOUT(
+        m_prompter->asked,
+        QStringList("downloads 127.0.0.1:" + QString::number(server.url("/").port())), 20000);
     QVERIFY(!m_view);
     QTRY_COMPARE(heldFiles(), QStringList());
     QCOMPARE(QDir(m_folder->path()).entryList(QDir::Files), QStringList());
