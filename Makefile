@@ -45,6 +45,7 @@ package: build
 # no display, they run on a virtual X server of their own.
 BENCH_DIR ?= build-bench
 bench: deps
+	@scripts/install-deps.sh scripts/bench-packages.txt
 	@cmake -S . -B $(BENCH_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DZV_BENCH=ON $(LAUNCHER) >/dev/null
 	@cmake --build $(BENCH_DIR) -j $(JOBS) --target bench_driver
 	@if [ -n "$$DISPLAY" ] || [ -n "$$QT_QPA_PLATFORM" ]; then $(BENCH_DIR)/bench/bench_driver; \

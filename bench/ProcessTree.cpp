@@ -58,7 +58,8 @@ QList<pid_t> members(pid_t root)
     return tree;
 }
 
-qint64 pssKiB(pid_t root)
+// One figure of smaps_rollup ("Pss:", "Pss_Anon:"), summed over the tree, in KiB.
+static qint64 rollupKiB(pid_t root, const QByteArray &field)
 {
     qint64 total = 0;
     for (const pid_t pid : members(root)) {
@@ -66,13 +67,23 @@ qint64 pssKiB(pid_t root)
         if (!rollup.open(QIODevice::ReadOnly))
             continue;
         for (const QByteArray &line : rollup.readAll().split('\n')) {
-            if (line.startsWith("Pss:")) {
-                total += line.mid(4).trimmed().split(' ').value(0).toLongLong();
+            if (line.startsWith(field)) {
+                total += line.mid(field.size()).trimmed().split(' ').value(0).toLongLong();
                 break;
             }
         }
     }
     return total;
+}
+
+qint64 pssKiB(pid_t root)
+{
+    return rollupKiB(root, "Pss:");
+}
+
+qint64 anonymousPssKiB(pid_t root)
+{
+    return rollupKiB(root, "Pss_Anon:");
 }
 
 double cpuMs(pid_t root)

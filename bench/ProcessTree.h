@@ -9,6 +9,9 @@ namespace ProcessTree {
 QList<pid_t> members(pid_t root);
 // Proportional set size summed over the tree, in KiB; shared pages are counted once in total.
 qint64 pssKiB(pid_t root);
+// The anonymous part of it (heaps and stacks, not the programs' and libraries' files): what a
+// process that ends gives back.
+qint64 anonymousPssKiB(pid_t root);
 // CPU time used so far by every thread of the tree, in ms (from each thread's schedstat, in ns).
 double cpuMs(pid_t root);
 // Waits up to the timeout for every member to end, then kills what is left: the next

@@ -1,3 +1,4 @@
+#include "app/CaretRest.h"
 #include "app/CommandLine.h"
 #include "app/EndSignals.h"
 #include "app/HandOver.h"
@@ -85,6 +86,8 @@ int main(int argc, char *argv[])
     if (!offTheRecord)
         journal =
             std::make_unique<SessionJournal>(SessionJournal::fileIn(BrowserProfile::dataFolder()));
+    // A caret left blinking would wake an idle browser twice a second.
+    const CaretRest caretRest;
     // A logout or kill closes the windows as their close boxes do: what pages stored is kept,
     // and so is the journal of the windows, as they were before the end began.
     EndSignals endSignals;

@@ -280,8 +280,6 @@ void PageCommandsTest::findInPage()
     QVERIFY(load(m_server.url("/find").toString()));
     QApplication::setActiveWindow(m_window.get());
     QWebEngineView *engine = m_view->engineView();
-    FindBar *bar = m_view->findBar();
-    QLineEdit *text = bar->findText();
     QSignalSpy status(m_view, &WebView::StatusTextChange);
     const auto last = [&status] {
         return status.isEmpty() ? QString() : status.last().at(0).toString();
@@ -291,7 +289,10 @@ void PageCommandsTest::findInPage()
     PageScript::evaluate(engine,
                          "getSelection().selectAllChildren(document.getElementById('sel'))");
     QTRY_COMPARE(engine->selectedText(), QString("banana"));
+    // The bar is made when first asked for, over a page already laid out.
     exec(WebView::OLECMDID_FIND);
+    FindBar *bar = m_view->findBar();
+    QLineEdit *text = bar->findText();
     QVERIFY(bar->isVisible());
     QCOMPARE(bar->geometry().bottom(), m_view->rect().bottom());
     QCOMPARE(bar->width(), m_view->width());

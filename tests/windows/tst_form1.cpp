@@ -1,3 +1,4 @@
+#include "app/CaretRest.h"
 #include "app/ClosedWindows.h"
 #include "app/MainWindows.h"
 #include "app/SessionJournal.h"
@@ -20,6 +21,7 @@
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStyleHints>
 #include <QStyleOptionButton>
 #include <QTest>
 #include <QToolBar>
@@ -79,6 +81,7 @@ private slots:
     void aHistoryThatCannotBeWrittenStillOpensTheWindow();
     void aSecondWindowStampsAgainAndReadsItsOwnList();
     void layoutFollowsTheClientSize();
+    void theCaretRestsWhileNothingHappens();
     void theShownWindowShowsEveryControlWhole_data();
     void theShownWindowShowsEveryControlWhole();
     void theDownloadsWindowShowsEachRowsButtonsWhole();
@@ -240,6 +243,21 @@ void Form1Test::layoutFollowsTheClientSize()
     QVERIFY(near(window.StatusBar1->y(), px(10290)));
     QVERIFY(near(window.Toolbar1->width(), px(12000)));
     QVERIFY(window.Command1->x() < 0);
+}
+
+// An idle window does not blink its caret for ever: the next key brings the blinking back.
+void Form1Test::theCaretRestsWhileNothingHappens()
+{
+    QStyleHints *hints = QGuiApplication::styleHints();
+    hints->setCursorFlashTime(1000);
+    const CaretRest rest(50);
+    Form1 window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QTRY_COMPARE(hints->cursorFlashTime(), 0);
+    QTest::keyClick(window.Text1->lineEdit(), Qt::Key_A);
+    QCOMPARE(hints->cursorFlashTime(), 1000);
+    QTRY_COMPARE(hints->cursorFlashTime(), 0);
 }
 
 void Form1Test::theShownWindowShowsEveryControlWhole_data()

@@ -141,6 +141,10 @@ PageLifecycle *EngineWebView::lifecycle()
 FindBar *EngineWebView::findBar()
 {
     start();
+    if (!m_findBar) {
+        m_findBar = new FindBar(m_view, this);
+        connect(m_findBar, &FindBar::statusText, this, &WebView::StatusTextChange);
+    }
     return m_findBar;
 }
 
@@ -199,8 +203,7 @@ void EngineWebView::start()
                 if (from == m_view->page())
                     emit StatusTextChange(text);
             });
-    m_findBar = new FindBar(m_view, this);
-    connect(m_findBar, &FindBar::statusText, this, &WebView::StatusTextChange);
+    FindBar::addKeys(this, [this] { return findBar(); });
     connectPageMenu();
 
     // The page's request leaves before the view's first frame is made.
@@ -346,7 +349,7 @@ void EngineWebView::execute(int cmdID, const QVariant &in)
             setTextSize(in);
         break;
     case OLECMDID_FIND:
-        m_findBar->open();
+        findBar()->open();
         break;
     case OLECMDID_CUT:
         m_view->triggerPageAction(QWebEnginePage::Cut);

@@ -68,16 +68,24 @@ FindBar::FindBar(QWebEngineView *view, QWidget *parent)
     });
     m_text->installEventFilter(this);
     parent->installEventFilter(this);
+    hide();
+}
 
+void FindBar::addKeys(QWidget *parent, const std::function<FindBar *()> &bar)
+{
     // F3 anywhere in the page and its bar: the next match, opening the bar when it is closed.
     auto *next = new QShortcut(QKeySequence(Qt::Key_F3), parent, nullptr, nullptr,
                                Qt::WidgetWithChildrenShortcut);
-    connect(next, &QShortcut::activated, this, [this] { isVisible() ? findNext() : open(); });
+    QObject::connect(next, &QShortcut::activated, parent, [bar] {
+        FindBar *found = bar();
+        found->isVisible() ? found->findNext() : found->open();
+    });
     auto *previous = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F3), parent, nullptr, nullptr,
                                    Qt::WidgetWithChildrenShortcut);
-    connect(previous, &QShortcut::activated, this,
-            [this] { isVisible() ? findPrevious() : open(); });
-    hide();
+    QObject::connect(previous, &QShortcut::activated, parent, [bar] {
+        FindBar *found = bar();
+        found->isVisible() ? found->findPrevious() : found->open();
+    });
 }
 
 void FindBar::open()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QWidget>
+#include <functional>
 
 class QCheckBox;
 class QLineEdit;
@@ -15,6 +16,10 @@ class FindBar : public QWidget {
 public:
     // Lies over the bottom of the view, inside the parent that holds the view.
     FindBar(QWebEngineView *view, QWidget *parent);
+    // F3 and Shift+F3 in the parent: the next and previous match, opening the bar when it is
+    // closed. The bar is made by the function when first wanted: nothing of it (its widgets,
+    // its symbols' fonts) is on the way of the first page.
+    static void addKeys(QWidget *parent, const std::function<FindBar *()> &bar);
 
     // Shows the bar with the page's selection, or else the last search, and searches for it.
     void open();
