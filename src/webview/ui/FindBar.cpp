@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <QShortcut>
 #include <QStyle>
+#include <QTimer>
 #include <QToolButton>
 #include <QWebEngineFindTextResult>
 #include <QWebEngineView>
@@ -96,6 +97,12 @@ void FindBar::open()
     place();
     show();
     raise();
+    // A bar over the page that keeps itself above what comes into the page (the offer to restore
+    // windows) does so a moment later: the bar the person has just asked for stays on top.
+    QTimer::singleShot(0, this, [this] {
+        if (isVisible())
+            raise();
+    });
     m_text->selectAll();
     m_text->setFocus(Qt::ShortcutFocusReason);
     find(false);
