@@ -141,6 +141,14 @@ public:
         if (::geteuid() == 0)
             m_environment.insert(QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX"),
                                  QStringLiteral("1"));
+        // A desktop's locale: in the C locale the status bar's clock shows seconds and redraws
+        // every second, which a desktop locale's short time does not.
+        const QString locale = m_environment.value(QStringLiteral("LC_ALL"),
+                                                   m_environment.value(QStringLiteral("LANG")));
+        if (locale.isEmpty() || locale == u"POSIX" || locale == u"C" || locale.startsWith(u"C.")) {
+            m_environment.remove(QStringLiteral("LC_ALL"));
+            m_environment.insert(QStringLiteral("LANG"), QStringLiteral("en_US.UTF-8"));
+        }
         if (m_environment.value(QStringLiteral("QT_QPA_PLATFORM")).isEmpty()) {
             m_window = new WindowWatch(&m_server);
             if (!m_window->isValid())
