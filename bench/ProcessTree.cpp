@@ -88,16 +88,34 @@ qint64 anonymousPssKiB(pid_t root)
 
 double cpuMs(pid_t root)
 {
-    qint64 nanoseconds = 0;
-    for (const pid_t pid : members(root)) {
+    return cpuMs(members(root));
+}
+
+QHash<pid_t, double> cpuMsEach(const QList<pid_t> &processes)
+{
+    QHash<pid_t, double> each;
+    for (const pid_t pid : processes) {
         const QString tasks = QStringLiteral("/proc/%1/task").arg(pid);
-        for (const QString &task : QDir(tasks).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        const QStringList threads = QDir(tasks).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+        if (threads.isEmpty())
+            continue;
+        qint64 nanoseconds = 0;
+        for (const QString &task : threads) {
             QFile schedstat(tasks + QLatin1Char('/') + task + QStringLiteral("/schedstat"));
             if (schedstat.open(QIODevice::ReadOnly))
                 nanoseconds += schedstat.readAll().split(' ').value(0).toLongLong();
         }
+        each.insert(pid, double(nanoseconds) / 1e6);
     }
-    return double(nanoseconds) / 1e6;
+    return each;
+}
+
+double cpuMs(const QList<pid_t> &processes)
+{
+    double total = 0;
+    for (const double ms : cpuMsEach(processes))
+        total += ms;
+    return total;
 }
 
 bool waitEnded(const QList<pid_t> &tree, int timeoutMs)

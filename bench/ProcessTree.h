@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <sys/types.h>
 
@@ -14,6 +15,11 @@ qint64 pssKiB(pid_t root);
 qint64 anonymousPssKiB(pid_t root);
 // CPU time used so far by every thread of the tree, in ms (from each thread's schedstat, in ns).
 double cpuMs(pid_t root);
+// The same for processes found before: finding a tree reads all of /proc, which costs the reader
+// time of its own.
+double cpuMs(const QList<pid_t> &processes);
+// Each of those processes' CPU time in ms; one that has ended is left out.
+QHash<pid_t, double> cpuMsEach(const QList<pid_t> &processes);
 // Waits up to the timeout for every member to end, then kills what is left: the next
 // measurement must not share the machine with it. True when all ended on their own.
 bool waitEnded(const QList<pid_t> &tree, int timeoutMs = 10000);

@@ -134,14 +134,23 @@ Cpu cpuOverMs(int ms, const QList<Form1 *> &hidden = {})
         double total = 0;
         for (Form1 *window : hidden) {
             if (const pid_t pid = pid_t(pageOf(window)->renderProcessPid()))
-                total += ProcessTree::cpuMs(pid);
+                total += ProcessTree::cpuMs(QList<pid_t>{pid});
         }
         return total;
     };
-    const double before = ProcessTree::cpuMs(getpid());
+    // Reading /proc costs this process time of its own: it is done outside the tree's span.
     const double pagesBefore = pages();
+    const QList<pid_t> processes = ProcessTree::members(getpid());
+    const QHash<pid_t, double> before = ProcessTree::cpuMsEach(processes);
     pause(ms);
-    return {ProcessTree::cpuMs(getpid()) - before, pages() - pagesBefore};
+    const QHash<pid_t, double> after = ProcessTree::cpuMsEach(processes);
+    // A process that ends within the span (a closed window's page) takes its time along.
+    double tree = 0;
+    for (auto process = after.cbegin(); process != after.cend(); ++process) {
+        if (before.contains(process.key()))
+            tree += process.value() - before.value(process.key());
+    }
+    return {tree, pages() - pagesBefore};
 }
 
 // Shows the window (or opens one) and times until its page's timer ticks.
