@@ -19,6 +19,10 @@ QAccessibleInterface *accessibleStatusBar(const QString &className, QObject *obj
         return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::StatusBar);
     return nullptr;
 }
+
+// Past the turn of the second or minute, so that the clock never reads the moment before it.
+constexpr int ClockLateMs = 20;
+
 } // namespace
 
 StatusBar::StatusBar(QWidget *parent) : QWidget(parent), m_clock(new QTimer(this))
@@ -48,8 +52,9 @@ StatusBar::StatusBar(QWidget *parent) : QWidget(parent), m_clock(new QTimer(this
     }
     m_panels[1]->setText(Product::Name);
 
-    // Ticks only while shown; each tick redraws only when the text changed.
-    m_clock->setInterval(1000);
+    // Ticks only while shown; each tick redraws only when the text changed. On time: a coarse
+    // timer may be late by a twentieth of its interval, three seconds of a minute.
+    m_clock->setTimerType(Qt::PreciseTimer);
     connect(m_clock, &QTimer::timeout, this, &StatusBar::showTime);
     showTime();
 }
@@ -81,9 +86,16 @@ void StatusBar::hideEvent(QHideEvent *event)
 
 void StatusBar::showTime()
 {
-    const QString now = QLocale::system().toString(QTime::currentTime(), QLocale::ShortFormat);
-    if (m_panels[2]->text() != now)
-        m_panels[2]->setText(now);
+    const QLocale locale = QLocale::system();
+    const QTime now = QTime::currentTime();
+    const QString text = locale.toString(now, QLocale::ShortFormat);
+    if (m_panels[2]->text() != text)
+        m_panels[2]->setText(text);
+    // Woken when the text can next change: each second where the clock shows seconds (as in the
+    // C locale), else at the next minute, so that an idle window sleeps.
+    const bool showsSeconds = locale.timeFormat(QLocale::ShortFormat).contains(u's');
+    const int intoPeriod = showsSeconds ? now.msec() : now.second() * 1000 + now.msec();
+    m_clock->setInterval((showsSeconds ? 1000 : 60000) - intoPeriod + ClockLateMs);
 }
 
 QLabel *StatusBar::panel(int number) const
