@@ -9,6 +9,7 @@
 #include <QLocale>
 #include <QTime>
 #include <QTimer>
+#include <algorithm>
 
 namespace {
 // Screen readers find the status bar by its role, and read its panels as its children.
@@ -22,6 +23,8 @@ QAccessibleInterface *accessibleStatusBar(const QString &className, QObject *obj
 
 // Past the turn of the second or minute, so that the clock never reads the moment before it.
 constexpr int ClockLateMs = 20;
+// The longest the clock sleeps: how long it may show the time of before a suspend.
+constexpr int ClockLongestMs = 10 * 1000;
 
 } // namespace
 
@@ -92,10 +95,12 @@ void StatusBar::showTime()
     if (m_panels[2]->text() != text)
         m_panels[2]->setText(text);
     // Woken when the text can next change: each second where the clock shows seconds (as in the
-    // C locale), else at the next minute, so that an idle window sleeps.
+    // C locale), else at the next minute, so that an idle window sleeps; but at least every ten
+    // seconds, as the timer's clock stands still while the machine is suspended.
     const bool showsSeconds = locale.timeFormat(QLocale::ShortFormat).contains(u's');
     const int intoPeriod = showsSeconds ? now.msec() : now.second() * 1000 + now.msec();
-    m_clock->setInterval((showsSeconds ? 1000 : 60000) - intoPeriod + ClockLateMs);
+    m_clock->setInterval(
+        std::min((showsSeconds ? 1000 : 60000) - intoPeriod + ClockLateMs, ClockLongestMs));
 }
 
 QLabel *StatusBar::panel(int number) const
