@@ -4,7 +4,7 @@
 // rows of the bench table; the driver runs it.
 #include "Table.h"
 
-#include "app/Product.h"
+#include "common/Product.h"
 #include "lists/Form3.h"
 #include "lists/Form4.h"
 #include "lists/ListBox.h"
@@ -12,6 +12,7 @@
 #include "lists/SuggestionIndex.h"
 #include "main_window/Form1.h"
 #include "support/FakeWebView.h"
+#include "webview/engine/EngineDefaults.h"
 
 #include <QApplication>
 #include <QDir>
@@ -219,6 +220,7 @@ void suggestionsRow(int entries)
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    EngineDefaults::install();
     QTemporaryDir folder;
     if (!folder.isValid() || !QDir::setCurrent(folder.path()))
         qFatal("no temporary working folder");

@@ -6,11 +6,12 @@
 // complete, MS counted from the command; "quit" (or the end of input) ends the program.
 #include "StdinCommands.h"
 
-#include "app/Product.h"
 #include "app/Shutdown.h"
+#include "common/Product.h"
 #include "main_window/Form1.h"
 #include "webview/RenderingChoice.h"
 #include "webview/WebView.h"
+#include "webview/engine/EngineDefaults.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -24,6 +25,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(Product::ExecutableName);
     RenderingChoice::apply();
+    EngineDefaults::install();
     Form1 *startUp = Form1::newLoaded();
     startUp->showMaximized();
 

@@ -13,13 +13,14 @@
 #include "Table.h"
 
 #include "app/CaretRest.h"
-#include "app/Product.h"
 #include "app/Shutdown.h"
+#include "common/Product.h"
 #include "main_window/Form1.h"
 #include "support/LoopbackServer.h"
 #include "webview/RenderingChoice.h"
 #include "webview/WebView.h"
 #include "webview/WebViewSettings.h"
+#include "webview/engine/EngineDefaults.h"
 #include "webview/engine/EngineWebView.h"
 
 #include <QApplication>
@@ -173,6 +174,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(Product::ExecutableName);
     RenderingChoice::apply();
+    EngineDefaults::install();
     // As the program's main() has it: an idle window's caret stops blinking.
     const CaretRest caretRest;
     QTemporaryDir folder;

@@ -1,9 +1,9 @@
 #include "about/Form2.h"
 
-#include "app/ProductPicture.h"
-#include "app/ProgramIcon.h"
-#include "app/SharedWindow.h"
-#include "app/Twips.h"
+#include "common/ProductPicture.h"
+#include "common/ProgramIcon.h"
+#include "common/SharedWindow.h"
+#include "common/Twips.h"
 
 #include <QLabel>
 #include <QPixmap>

@@ -1,6 +1,6 @@
 #include "app/CommandLine.h"
 
-#include "app/Product.h"
+#include "common/Product.h"
 
 CommandLine::CommandLine(const QStringList &arguments)
 {

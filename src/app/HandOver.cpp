@@ -1,8 +1,8 @@
 #include "app/HandOver.h"
 
-#include "app/FileLock.h"
-#include "app/PrivateFolder.h"
-#include "app/Product.h"
+#include "common/FileLock.h"
+#include "common/PrivateFolder.h"
+#include "common/Product.h"
 
 #include <QCryptographicHash>
 #include <QDeadlineTimer>

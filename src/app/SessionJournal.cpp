@@ -1,7 +1,7 @@
 #include "app/SessionJournal.h"
 
-#include "app/MainWindows.h"
 #include "app/Shutdown.h"
+#include "common/MainWindows.h"
 #include "main_window/Form1.h"
 #include "main_window/RestoreBar.h"
 #include "webview/WebView.h"
@@ -152,13 +152,13 @@ void SessionJournal::start()
         return;
     m_started = true;
     const QPointer<SessionJournal> self(this);
-    MainWindows::watch([self](Form1 *window, bool opened) {
+    MainWindows::watch([self](QWidget *window, bool opened) {
         if (self)
-            self->watch(window, opened);
+            self->watch(static_cast<Form1 *>(window), opened);
     });
     // Windows made before now join it too.
-    for (Form1 *window : MainWindows::openWindows())
-        watch(window, true);
+    for (QWidget *window : MainWindows::openWindows())
+        watch(static_cast<Form1 *>(window), true);
 }
 
 void SessionJournal::watch(Form1 *window, bool opened)
@@ -186,7 +186,8 @@ void SessionJournal::changed()
 QList<SessionJournal::Window> SessionJournal::current() const
 {
     QList<Window> windows = m_found;
-    for (Form1 *window : MainWindows::openWindows()) {
+    for (QWidget *widget : MainWindows::openWindows()) {
+        const auto *window = static_cast<const Form1 *>(widget);
         if (window->isPrivate())
             continue;
         Window entry{window->WebBrowser1->SavedHistory(),

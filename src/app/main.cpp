@@ -2,16 +2,17 @@
 #include "app/CommandLine.h"
 #include "app/EndSignals.h"
 #include "app/HandOver.h"
-#include "app/Product.h"
-#include "app/ProgramIcon.h"
 #include "app/SessionJournal.h"
 #include "app/Shutdown.h"
+#include "common/Product.h"
+#include "common/ProgramIcon.h"
 #include "main_window/Form1.h"
 #include "main_window/StatusBar.h"
 #include "webview/ColorScheme.h"
 #include "webview/RenderingChoice.h"
 #include "webview/WebView.h"
 #include "webview/engine/BrowserProfile.h"
+#include "webview/engine/EngineDefaults.h"
 #include "webview/engine/SpellDictionaries.h"
 
 #include <QApplication>
@@ -24,8 +25,7 @@ namespace {
 // the front: the user has just asked for it.
 void openHandedOverWindow(const QString &address, bool isPrivate)
 {
-    Form1 *window = isPrivate ? Form1::newPrivate(address) : Form1::newLoaded(address);
-    window->showMaximized();
+    Form1 *window = Form1::open({address, {}, isPrivate});
     window->raise();
     window->activateWindow();
 }
@@ -77,6 +77,8 @@ int main(int argc, char *argv[])
     // Every window without an icon of its own, the dialogs included, shows the program's.
     QApplication::setWindowIcon(ProgramIcon::icon());
     RenderingChoice::apply();
+    // The windows' web view, dialogs and options are the engine's; nothing of it starts yet.
+    EngineDefaults::install();
     // The engine takes the dark preference only as a switch when it starts, with the first page.
     ColorScheme::beforeEngine();
     SpellDictionaries::beforeEngine();
@@ -101,9 +103,7 @@ int main(int argc, char *argv[])
         QObject::connect(&app, &QCoreApplication::aboutToQuit, &handOver, &HandOver::stop);
     }
 
-    Form1 *startUp = commandLine.isPrivate() ? Form1::newPrivate(commandLine.address())
-                                             : Form1::newLoaded(commandLine.address());
-    startUp->showMaximized();
+    Form1 *startUp = Form1::open({commandLine.address(), {}, commandLine.isPrivate()});
     if (offTheRecord)
         sayDataNotKept(startUp);
     if (journal) {

@@ -1,13 +1,12 @@
 #include "lists/Form3.h"
 
-#include "app/MainWindows.h"
-#include "app/Product.h"
-#include "app/ProductPicture.h"
-#include "app/SharedWindow.h"
+#include "common/MainWindows.h"
+#include "common/Product.h"
+#include "common/ProductPicture.h"
+#include "common/SharedWindow.h"
 #include "lists/ListBox.h"
 #include "lists/ListFile.h"
 #include "lists/ListWindow.h"
-#include "webview/WebView.h"
 
 #include <QPushButton>
 
@@ -57,7 +56,7 @@ void Form3::Form_Load()
 void Form3::List1_DblClick()
 {
     const QString address = List1->selectedText();
-    MainWindows::startUpViewOrNew()->Navigate(address);
+    MainWindows::navigateStartUpOrNew(address);
     close();
 }
 

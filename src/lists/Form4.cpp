@@ -1,13 +1,12 @@
 #include "lists/Form4.h"
 
-#include "app/MainWindows.h"
-#include "app/Product.h"
-#include "app/ProgramIcon.h"
-#include "app/SharedWindow.h"
+#include "common/MainWindows.h"
+#include "common/Product.h"
+#include "common/ProgramIcon.h"
+#include "common/SharedWindow.h"
 #include "lists/ListBox.h"
 #include "lists/ListFile.h"
 #include "lists/ListWindow.h"
-#include "webview/WebView.h"
 
 #include <QPushButton>
 
@@ -51,7 +50,7 @@ void Form4::Form_Load()
 void Form4::List1_DblClick()
 {
     // A load stamp, a blank row or no selection at all is passed on as it is.
-    MainWindows::startUpViewOrNew()->Navigate(List1->selectedText());
+    MainWindows::navigateStartUpOrNew(List1->selectedText());
 }
 
 void Form4::Command1_Click()

@@ -1,7 +1,7 @@
 #include "lists/ListFileLock.h"
 
-#include "app/PrivateFolder.h"
-#include "app/Product.h"
+#include "common/PrivateFolder.h"
+#include "common/Product.h"
 
 #include <QCryptographicHash>
 #include <QDir>

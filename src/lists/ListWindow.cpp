@@ -1,7 +1,7 @@
 #include "lists/ListWindow.h"
 
-#include "app/MainWindows.h"
-#include "app/Twips.h"
+#include "common/MainWindows.h"
+#include "common/Twips.h"
 #include "lists/ListBox.h"
 
 #include <QIcon>

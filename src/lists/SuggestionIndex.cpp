@@ -1,6 +1,6 @@
 #include "lists/SuggestionIndex.h"
 
-#include "app/Product.h"
+#include "common/Product.h"
 #include "lists/Windows1252.h"
 
 #include <QDir>

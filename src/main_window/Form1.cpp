@@ -1,12 +1,13 @@
 #include "main_window/Form1.h"
 
-#include "app/MainWindows.h"
-#include "app/Product.h"
-#include "app/ProgramIcon.h"
-#include "app/Twips.h"
+#include "common/MainWindows.h"
+#include "common/Product.h"
+#include "common/ProgramIcon.h"
+#include "common/Twips.h"
 #include "lists/EntryListModel.h"
 #include "lists/ListFile.h"
 #include "main_window/AddressSuggestions.h"
+#include "main_window/ClosedWindows.h"
 #include "main_window/LoadStamp.h"
 #include "main_window/StatusBar.h"
 #include "main_window/StatusPainting.h"
@@ -49,9 +50,35 @@ QComboBox *editableComboBox(QWidget *parent, const char *name)
     return box;
 }
 
+// What the registry of main windows and the reopen list need of a main window, told once,
+// with the first window.
+void registerMainWindows()
+{
+    static bool done = false;
+    if (std::exchange(done, true))
+        return;
+    MainWindows::install({
+        [] { return Form1::open(); },
+        [](QWidget *window, const QString &address) {
+            static_cast<Form1 *>(window)->WebBrowser1->Navigate(address);
+        },
+        [](const QWidget *window) {
+            return static_cast<const Form1 *>(window)->Text1->currentText();
+        },
+        [](QWidget *window, const QString &fileName, const QString &reason) {
+            static_cast<Form1 *>(window)->listWriteFailed(fileName, reason);
+        },
+    });
+    MainWindows::watch([](QWidget *window, bool opened) {
+        if (!opened)
+            ClosedWindows::remember(static_cast<Form1 *>(window));
+    });
+}
+
 } // namespace
 Form1::Form1(QWidget *parent, bool isPrivate) : QMainWindow(parent), m_private(isPrivate)
 {
+    registerMainWindows();
     MainWindows::add(this);
     setAttribute(Qt::WA_DeleteOnClose);
     setCaption(QStringLiteral("Zarvo - Velmora  1.0"));
@@ -191,6 +218,22 @@ Form1 *Form1::newPrivate(const QString &startAddress)
     return window;
 }
 
+Form1 *Form1::open()
+{
+    return open(Start{});
+}
+
+Form1 *Form1::open(const Start &start, const std::function<void(Form1 *)> &beforeShow)
+{
+    Form1 *window = start.isPrivate            ? newPrivate(start.address)
+                    : !start.history.isEmpty() ? newRestored(start.history)
+                                               : newLoaded(start.address);
+    if (beforeShow)
+        beforeShow(window);
+    window->showMaximized();
+    return window;
+}
+
 void Form1::setCaption(const QString &caption)
 {
     setWindowTitle(m_private ? caption + QStringLiteral(" (Private)") : caption);
@@ -300,9 +343,7 @@ void Form1::WebBrowser1_NewWindow2(QObject **ppDisp, bool *Cancel)
     Q_UNUSED(Cancel);
     // The new window's whole load runs first; then its view takes the requested page. A private
     // page's window is private too: it shares the page's profile.
-    Form1 *window = m_private ? newPrivate() : newLoaded();
-    *ppDisp = window->WebBrowser1->Object();
-    window->showMaximized();
+    open({{}, {}, m_private}, [ppDisp](Form1 *window) { *ppDisp = window->WebBrowser1->Object(); });
 }
 
 void Form1::WebBrowser1_DocumentComplete()
@@ -412,7 +453,7 @@ void Form1::WebBrowser1_ViewSourceRequested()
 
 void Form1::WebBrowser1_PrivateWindowRequested(const QString &URL)
 {
-    newPrivate(URL)->showMaximized();
+    open({URL, {}, true});
 }
 
 bool Form1::eventFilter(QObject *watched, QEvent *event)

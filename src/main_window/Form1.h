@@ -2,6 +2,7 @@
 
 #include "main_window/Form1Layout.h"
 #include "main_window/ImageList.h"
+#include "webview/TextSize.h"
 
 #include <QMainWindow>
 #include <functional>
@@ -39,6 +40,19 @@ public:
     // A private main window with its Form_Load done, not yet shown.
     static Form1 *newPrivate(const QString &startAddress = {});
     bool isPrivate() const { return m_private; }
+
+    // How a main window starts: at the home page or an address, or with a saved back/forward
+    // history in place of either; private or not.
+    struct Start {
+        QString address;
+        QByteArray history;
+        bool isPrivate = false;
+    };
+    // The one way a main window is opened for the user: made, loaded as its start says, and shown
+    // maximised. beforeShow, if any, acts on it between its load and its showing.
+    static Form1 *open(const Start &start, const std::function<void(Form1 *)> &beforeShow = {});
+    // At the home page, not private.
+    static Form1 *open();
 
     // Home page, load stamp, favourites into the address box's list. A start address (an address
     // the program was started with) is visited instead of the home page, as the address box
@@ -152,7 +166,7 @@ private:
     bool addressEscape(QEvent *event);
     // The user has typed into the address box something not yet sent with GO.
     bool editingAddress() const;
-    void setTextSize(int level);
+    void setTextSize(TextSize level);
     void applyLayout();
 
     // The caption, marked in a private window.

@@ -1,6 +1,6 @@
 #include "main_window/Form1.h"
 
-#include "app/ClosedWindows.h"
+#include "main_window/ClosedWindows.h"
 
 #include "webview/WebView.h"
 
@@ -26,7 +26,7 @@ void Form1::createShortcuts()
     addShortcut(Qt::CTRL | Qt::Key_W, [this] { mnuexit_Click(); });
     // The main window closed most recently in this run, with its history.
     addShortcut(Qt::CTRL | Qt::SHIFT | Qt::Key_T, [] { ClosedWindows::reopen(); });
-    addShortcut(Qt::CTRL | Qt::SHIFT | Qt::Key_N, [] { newPrivate()->showMaximized(); });
+    addShortcut(Qt::CTRL | Qt::SHIFT | Qt::Key_N, [] { open({{}, {}, true}); });
     // Ctrl and the plus key, with or without Shift on keyboards where plus shares the = key.
     addShortcut(Qt::CTRL | Qt::Key_Plus, [this] { stepTextSize(+1); });
     addShortcut(Qt::CTRL | Qt::Key_Equal, [this] { stepTextSize(+1); });
@@ -82,10 +82,10 @@ bool Form1::addressEscape(QEvent *event)
 
 void Form1::stepTextSize(int step)
 {
-    QVariant level(qint32(2));
+    QVariant level(qint32(TextSize::Medium));
     WebBrowser1->ExecWB(WebView::OLECMDID_ZOOM, WebView::OLECMDEXECOPT_DONTPROMPTUSER, {}, &level);
-    const int current = level.toInt();
-    const int next = std::clamp(current + step, 0, 4);
+    const TextSize current = TextSizes::fromNumber(level.toInt()).value_or(TextSize::Medium);
+    const TextSize next = TextSizes::stepped(current, step);
     if (next != current)
         setTextSize(next);
 }

@@ -1,7 +1,7 @@
 #include "main_window/Form1.h"
 
 #include "about/Form2.h"
-#include "app/Product.h"
+#include "common/Product.h"
 #include "lists/ListFile.h"
 #include "main_window/StatusBar.h"
 #include "main_window/TextEditor.h"
@@ -107,7 +107,7 @@ void Form1::addSeparator(QMenu *menu, const char *name)
 void Form1::mnunew_Click()
 {
     // An independent window: nothing here keeps a reference to it.
-    newLoaded()->showMaximized();
+    open();
 }
 
 void Form1::mnusaveas_Click()
@@ -188,30 +188,30 @@ void Form1::mnurefresh_Click()
 
 void Form1::mnulargest_Click()
 {
-    setTextSize(4);
+    setTextSize(TextSize::Largest);
 }
 
 void Form1::mnularge_Click()
 {
-    setTextSize(3);
+    setTextSize(TextSize::Large);
 }
 
 void Form1::mnumedium_Click()
 {
-    setTextSize(2);
+    setTextSize(TextSize::Medium);
 }
 
 void Form1::mnusmall_Click()
 {
-    setTextSize(1);
+    setTextSize(TextSize::Small);
 }
 
 void Form1::mnusmallest_Click()
 {
-    setTextSize(0);
+    setTextSize(TextSize::Smallest);
 }
 
-void Form1::setTextSize(int level)
+void Form1::setTextSize(TextSize level)
 {
     QVariant out(qint32(1));
     WebBrowser1->ExecWB(WebView::OLECMDID_ZOOM, WebView::OLECMDEXECOPT_DONTPROMPTUSER,

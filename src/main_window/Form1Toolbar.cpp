@@ -1,6 +1,6 @@
 #include "main_window/Form1.h"
 
-#include "app/Product.h"
+#include "common/Product.h"
 #include "lists/Form3.h"
 #include "lists/Form4.h"
 #include "lists/ListFile.h"

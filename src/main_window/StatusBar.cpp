@@ -1,7 +1,7 @@
 #include "main_window/StatusBar.h"
 
-#include "app/Product.h"
-#include "app/Twips.h"
+#include "common/Product.h"
+#include "common/Twips.h"
 
 #include <QAccessibleWidget>
 #include <QHBoxLayout>

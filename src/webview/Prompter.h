@@ -52,4 +52,8 @@ public:
     static Prompter &current();
     // Null brings the dialogs back. The prompter is not owned.
     static void install(Prompter *prompter);
+    // The dialogs: the engine's side installs them at the program's start, made when first
+    // asked for.
+    using DefaultMaker = Prompter &(*)();
+    static void installDefault(DefaultMaker maker);
 };

@@ -64,6 +64,10 @@ public:
     // The web view's own settings window, centred on this view's window; its Use Current takes
     // this view's page.
     void ShowOptions();
+    // What ShowOptions opens, over the view's window, told the view's address; installed with
+    // the engine's side of the view at the program's start.
+    using OptionsOpener = std::function<void(const QString &currentPage, QWidget *over)>;
+    static void setOptionsOpener(OptionsOpener opener);
 
     virtual QString LocationURL() const = 0;
     virtual QString LocationName() const = 0;

@@ -1,12 +1,19 @@
 #include "webview/WebViewFactory.h"
 
-#include "webview/engine/EngineWebView.h"
+#include <QtGlobal>
+#include <utility>
 
 namespace {
 WebViewFactory::Maker &maker()
 {
     static WebViewFactory::Maker current;
     return current;
+}
+
+WebViewFactory::Maker &defaultMaker()
+{
+    static WebViewFactory::Maker installed;
+    return installed;
 }
 } // namespace
 
@@ -16,7 +23,14 @@ WebView *create(QWidget *parent)
 {
     if (maker())
         return maker()(parent);
-    return new EngineWebView(parent);
+    if (!defaultMaker())
+        qFatal("No web view maker: the engine's side of the web view was not installed");
+    return defaultMaker()(parent);
+}
+
+void setDefault(Maker m)
+{
+    defaultMaker() = std::move(m);
 }
 
 void set(Maker m)

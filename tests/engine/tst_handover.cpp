@@ -1,6 +1,6 @@
 #include "app/HandOver.h"
-#include "app/MainWindows.h"
 #include "app/SessionJournal.h"
+#include "common/MainWindows.h"
 #include "main_window/Form1.h"
 #include "main_window/RestoreBar.h"
 #include "support/LoopbackServer.h"
@@ -90,7 +90,8 @@ bool journaledAt(const QString &address, QString SessionJournal::Window::*field)
 // The open main window showing an address that starts so.
 Form1 *windowAt(const QString &start)
 {
-    for (Form1 *window : MainWindows::openWindows()) {
+    for (QWidget *widget : MainWindows::openWindows()) {
+        auto *window = static_cast<Form1 *>(widget);
         if (window->WebBrowser1->LocationURL().startsWith(start))
             return window;
     }

@@ -434,6 +434,13 @@ void PageCommandsTest::thePageMenuFitsAWindowWithoutTabs()
     QVERIFY(tools && tools->isVisible());
     QVERIFY(engine->page()->devToolsPage());
     tools->close();
+    // Asked for again before the closed window is gone: a new one, which stays and inspects.
+    const QPointer<DevToolsWindow> again = DevToolsWindow::showFor(engine);
+    QVERIFY(again != tools);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(again && again->isVisible());
+    QVERIFY(engine->page()->devToolsPage());
+    again->close();
     QTRY_VERIFY(!engine->findChild<DevToolsWindow *>());
 }
 

@@ -61,12 +61,6 @@ class RenderingTest : public QObject {
 private slots:
     void theSettingChoosesSoftwareBeforeTheApplication();
     void pagesDrawWebGLCanvasAndScrollInSoftware();
-    void settingValues_data();
-    void settingValues();
-    void softwareRenderers_data();
-    void softwareRenderers();
-    void theCachedAnswerHoldsOnlyForItsEnvironment();
-    void withoutAGraphicsDeviceNothingIsAsked();
 };
 
 void RenderingTest::theSettingChoosesSoftwareBeforeTheApplication()
@@ -95,8 +89,11 @@ void RenderingTest::pagesDrawWebGLCanvasAndScrollInSoftware()
     // The engine gives WebGL no software rasterizer, whichever way the view is drawn: where
     // OpenGL is one, WebGL is refused in both. Where it answers, it draws right.
     const QString drawn = view->LocationName();
-    QVERIFY2(drawn == "webgl none; 2d 0,255,0,255" || drawn == "webgl 0,0,255,255; 2d 0,255,0,255",
-             qPrintable(drawn));
+    const bool refused = drawn == "webgl none; 2d 0,255,0,255";
+    QVERIFY2(refused || drawn == "webgl 0,0,255,255; 2d 0,255,0,255", qPrintable(drawn));
+    // Either outcome passes; the log says which one this machine gave.
+    qInfo("WebGL on this machine: %s",
+          refused ? "refused (OpenGL is a software rasterizer here)" : "drew its canvas right");
 
     // What the user sees: the page's own colour, drawn into the window.
     QTRY_COMPARE_WITH_TIMEOUT(window.grab().toImage().pixelColor(320, 240), QColor(Qt::red), 20000);
@@ -107,96 +104,6 @@ void RenderingTest::pagesDrawWebGLCanvasAndScrollInSoftware()
         [&scrolled](const QVariant &value) { scrolled = value; });
     QTRY_VERIFY_WITH_TIMEOUT(scrolled.isValid(), 20000);
     QCOMPARE(scrolled.toInt(), 1000);
-}
-
-void RenderingTest::settingValues_data()
-{
-    QTest::addColumn<QString>("value");
-    QTest::addColumn<int>("mode");
-    QTest::newRow("missing") << QString() << int(RenderingChoice::Mode::Auto);
-    QTest::newRow("auto") << "auto" << int(RenderingChoice::Mode::Auto);
-    QTest::newRow("software") << "software" << int(RenderingChoice::Mode::Software);
-    QTest::newRow("any case, blanks") << " Software " << int(RenderingChoice::Mode::Software);
-    QTest::newRow("opengl") << "OpenGL" << int(RenderingChoice::Mode::OpenGL);
-    QTest::newRow("unknown") << "vulkan" << int(RenderingChoice::Mode::Auto);
-}
-
-void RenderingTest::settingValues()
-{
-    QFETCH(QString, value);
-    QFETCH(int, mode);
-    QCOMPARE(int(RenderingChoice::mode(value)), mode);
-}
-
-void RenderingTest::softwareRenderers_data()
-{
-    QTest::addColumn<QByteArray>("renderer");
-    QTest::addColumn<bool>("software");
-    QTest::newRow("no OpenGL") << QByteArray() << true;
-    QTest::newRow("llvmpipe") << QByteArray("llvmpipe (LLVM 15.0.6, 256 bits)") << true;
-    QTest::newRow("softpipe") << QByteArray("softpipe") << true;
-    QTest::newRow("SwiftShader")
-        << QByteArray("ANGLE (Google, Vulkan 1.3.0 (SwiftShader Device (Subzero)))") << true;
-    QTest::newRow("old Mesa") << QByteArray("Mesa DRI Intel(R) ... Software Rasterizer") << true;
-    QTest::newRow("Intel") << QByteArray("Mesa Intel(R) UHD Graphics 620 (KBL GT2)") << false;
-    QTest::newRow("AMD") << QByteArray("AMD Radeon RX 6600 (navi23, LLVM 15.0.6, DRM 3.49)")
-                         << false;
-    QTest::newRow("NVIDIA") << QByteArray("NVIDIA GeForce GTX 1060/PCIe/SSE2") << false;
-    QTest::newRow("virtual GPU") << QByteArray("virgl (Mesa)") << false;
-}
-
-void RenderingTest::softwareRenderers()
-{
-    QFETCH(QByteArray, renderer);
-    QFETCH(bool, software);
-    QCOMPARE(RenderingChoice::isSoftwareRenderer(renderer), software);
-}
-
-// Decided without a GL context: on a machine with no graphics device, OpenGL is a rasterizer.
-void RenderingTest::withoutAGraphicsDeviceNothingIsAsked()
-{
-    using RenderingChoice::mayHaveGpu;
-    QVERIFY(!mayHaveGpu({}, false, ":99", {}));
-    QVERIFY(!mayHaveGpu({"by-path"}, false, "unix:0.0", {}));
-    QVERIFY(mayHaveGpu({"by-path", "card0", "renderD128"}, false, ":0", {}));
-    QVERIFY(mayHaveGpu({"renderD128"}, false, {}, "wayland-0"));
-    QVERIFY(mayHaveGpu({}, true, ":0", {}));
-    // An X server on another machine may draw on a card of its own.
-    QVERIFY(mayHaveGpu({}, false, "otherhost:10.0", {}));
-}
-
-void RenderingTest::theCachedAnswerHoldsOnlyForItsEnvironment()
-{
-    QTemporaryDir folder;
-    const QString path = folder.filePath("cache/rendering");
-    const QByteArray key = RenderingChoice::environmentKey();
-    QVERIFY(!RenderingChoice::cachedSoftware(path, key));
-    QVERIFY(RenderingChoice::cache(path, key, false));
-    QCOMPARE(RenderingChoice::cachedSoftware(path, key), std::optional<bool>(false));
-    QVERIFY(RenderingChoice::cache(path, key, true));
-    QCOMPARE(RenderingChoice::cachedSoftware(path, key), std::optional<bool>(true));
-
-    // Another display, or the same display's server started anew, asks again.
-    const QByteArray display = qgetenv("DISPLAY");
-    qputenv("DISPLAY", display + ".5");
-    const QByteArray otherKey = RenderingChoice::environmentKey();
-    qputenv("DISPLAY", display);
-    if (display.isEmpty())
-        qunsetenv("DISPLAY");
-    QVERIFY(otherKey != key);
-    QVERIFY(!RenderingChoice::cachedSoftware(path, otherKey));
-
-    // A damaged file is no answer.
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write("maybe\n" + key);
-    file.close();
-    QVERIFY(!RenderingChoice::cachedSoftware(path, key));
-    // A folder in its place neither.
-    QVERIFY(QFile::remove(path));
-    QVERIFY(QDir().mkpath(path));
-    QVERIFY(!RenderingChoice::cachedSoftware(path, key));
-    QVERIFY(!RenderingChoice::cache(path, key, true));
 }
 
 ZV_TEST_MAIN_PREPARED(RenderingTest, chooseSoftware, RenderingChoice::apply)

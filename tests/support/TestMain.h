@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/Shutdown.h"
+#include "webview/engine/EngineDefaults.h"
 
 #include <QApplication>
 #include <QTemporaryDir>
@@ -24,6 +25,7 @@
         QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);                                \
         before();                                                                                  \
         QApplication app(argc, argv);                                                              \
+        EngineDefaults::install();                                                                 \
         after();                                                                                   \
         int status = 0;                                                                            \
         {                                                                                          \

@@ -1,5 +1,5 @@
 #include "about/Form2.h"
-#include "app/Twips.h"
+#include "common/Twips.h"
 #include "lists/Form3.h"
 #include "lists/Form4.h"
 #include "lists/ListBox.h"

@@ -1,6 +1,6 @@
 #include "about/Form2.h"
-#include "app/Product.h"
-#include "app/Twips.h"
+#include "common/Product.h"
+#include "common/Twips.h"
 #include "lists/ListFile.h"
 #include "main_window/Form1.h"
 #include "main_window/StatusBar.h"

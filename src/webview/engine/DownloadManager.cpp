@@ -131,17 +131,6 @@ QString DownloadManager::safeFileName(const QString &suggested)
     return fitted(stem, extension);
 }
 
-QString DownloadManager::failure(const QWebEngineDownloadRequest *download)
-{
-    // The engine knows reasons its names do not cover (a reply shorter than announced, say),
-    // and names those wrongly.
-    const QMetaEnum reasons =
-        QMetaEnum::fromType<QWebEngineDownloadRequest::DownloadInterruptReason>();
-    if (!reasons.valueToKey(download->interruptReason()))
-        return tr("The transfer broke off.");
-    return download->interruptReasonString();
-}
-
 void DownloadManager::handleDownloadRequested(QWebEngineDownloadRequest *download)
 {
     // The engine retries a broken download by asking again for the same one: it goes on in the
@@ -447,25 +436,27 @@ void DownloadManager::follow(QWebEngineDownloadRequest *download, bool announce,
         showDownloads(page);
     if (announce)
         emit statusText(page, tr("Downloading %1\u2026").arg(name));
-    connect(download, &QWebEngineDownloadRequest::stateChanged, this,
-            [this, page, download, name, path, id](QWebEngineDownloadRequest::DownloadState state) {
-                switch (state) {
-                case QWebEngineDownloadRequest::DownloadCompleted:
-                    // A held file is saved once it has left the holding folder, if ever.
-                    if (!m_held.contains(id))
-                        emit statusText(page, tr("Saved %1 to %2").arg(name, folderOf(path)));
-                    break;
-                case QWebEngineDownloadRequest::DownloadCancelled:
-                    emit statusText(page, tr("Download cancelled: %1").arg(name));
-                    break;
-                case QWebEngineDownloadRequest::DownloadInterrupted:
-                    emit statusText(page,
-                                    tr("Download of %1 failed: %2").arg(name, failure(download)));
-                    break;
-                default:
-                    break;
-                }
-            });
+    connect(
+        download, &QWebEngineDownloadRequest::stateChanged, this,
+        [this, page, download, name, path, id](QWebEngineDownloadRequest::DownloadState state) {
+            switch (state) {
+            case QWebEngineDownloadRequest::DownloadCompleted:
+                // A held file is saved once it has left the holding folder, if ever.
+                if (!m_held.contains(id))
+                    emit statusText(page, tr("Saved %1 to %2").arg(name, folderOf(path)));
+                break;
+            case QWebEngineDownloadRequest::DownloadCancelled:
+                emit statusText(page, tr("Download cancelled: %1").arg(name));
+                break;
+            case QWebEngineDownloadRequest::DownloadInterrupted:
+                emit statusText(
+                    page,
+                    tr("Download of %1 failed: %2").arg(name, DownloadsWindow::failure(download)));
+                break;
+            default:
+                break;
+            }
+        });
 }
 
 void DownloadManager::showDownloads(QWebEnginePage *page)

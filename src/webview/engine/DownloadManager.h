@@ -35,8 +35,6 @@ public:
     // with its extension kept; "download" when nothing is left.
     static QString safeFileName(const QString &suggested);
 
-    // Why a download failed, in words.
-    static QString failure(const QWebEngineDownloadRequest *download);
     // The page the download came from, or null. The engine's own page() crashes on a page that
     // is gone (a download that first arrives, or is asked for again, once its window has
     // closed), so each download's page is found once, as it first arrives, and remembered.

@@ -1,6 +1,7 @@
 #include "webview/engine/EngineWebView.h"
 
 #include "webview/RenderingChoice.h"
+#include "webview/TextSize.h"
 #include "webview/TypedText.h"
 #include "webview/UserAddress.h"
 #include "webview/WebViewSettings.h"
@@ -17,6 +18,7 @@
 #include "webview/engine/PageSaver.h"
 #include "webview/engine/PermissionHandler.h"
 #include "webview/engine/ProfileSettings.h"
+#include "webview/engine/SpellDictionaries.h"
 #include "webview/engine/UserGestures.h"
 #include "webview/ui/DevToolsWindow.h"
 #include "webview/ui/FindBar.h"
@@ -43,10 +45,11 @@
 
 namespace {
 
-// Text Size levels 0 (smallest) to 4 (largest) as zoom factors of the whole page, Medium the
-// page as designed. Zoom rather than the default font size: pages that set their own font
-// sizes would ignore the latter.
+// Text Size levels, Smallest to Largest, as zoom factors of the whole page, Medium the page as
+// designed. Zoom rather than the default font size: pages that set their own font sizes would
+// ignore the latter.
 constexpr qreal TextSizeZoom[] = {0.75, 0.9, 1.0, 1.25, 1.5};
+static_assert(std::size(TextSizeZoom) == std::size_t(TextSize::Largest) + 1);
 
 } // namespace
 
@@ -228,6 +231,8 @@ void EngineWebView::connectPageMenu()
     connect(menu, &PageContextMenu::search, this, &WebView::SearchRequested);
     connect(menu, &PageContextMenu::viewSource, this, &WebView::ViewSourceRequested);
     connect(menu, &PageContextMenu::openInPrivateWindow, this, &WebView::PrivateWindowRequested);
+    connect(menu, &PageContextMenu::addWord, this,
+            [](const QString &word) { SpellDictionaries::addWord(word); });
     connect(menu, &PageContextMenu::inspect, this, [this] {
         // The element under the menu: the tools must be attached before the engine is asked.
         ShowDevTools();
@@ -320,7 +325,7 @@ void EngineWebView::ExecWB(int cmdID, int cmdexecopt, const QVariant &in, QVaria
     // Asked for the Text Size level: answered at once, Medium before the engine has a page.
     if (cmdID == OLECMDID_ZOOM && !in.isValid()) {
         if (out)
-            *out = m_view ? textSize() : 2;
+            *out = qint32(m_view ? textSize() : TextSize::Medium);
         return;
     }
     whenStarted([this, cmdID, in] { execute(cmdID, in); });
@@ -378,12 +383,12 @@ void EngineWebView::execute(int cmdID, const QVariant &in)
 void EngineWebView::setTextSize(const QVariant &level)
 {
     bool ok = false;
-    const int index = level.toInt(&ok);
-    if (ok && index >= 0 && index < int(std::size(TextSizeZoom)))
-        m_view->setZoomFactor(TextSizeZoom[index]);
+    const std::optional<TextSize> size = TextSizes::fromNumber(level.toInt(&ok));
+    if (ok && size)
+        m_view->setZoomFactor(TextSizeZoom[int(*size)]);
 }
 
-int EngineWebView::textSize() const
+TextSize EngineWebView::textSize() const
 {
     // The level nearest the page's zoom, which the engine may also have changed by itself.
     int nearest = 0;
@@ -392,7 +397,7 @@ int EngineWebView::textSize() const
             std::abs(TextSizeZoom[nearest] - m_view->zoomFactor()))
             nearest = level;
     }
-    return nearest;
+    return TextSize(nearest);
 }
 
 void EngineWebView::showProperties()

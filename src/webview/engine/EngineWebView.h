@@ -1,5 +1,6 @@
 #pragma once
 
+#include "webview/TextSize.h"
 #include "webview/WebView.h"
 
 #include <QDateTime>
@@ -73,7 +74,7 @@ private:
     QString searchingText() const;
     void execute(int cmdID, const QVariant &in);
     void setTextSize(const QVariant &level);
-    int textSize() const;
+    TextSize textSize() const;
     void connectPageMenu();
     void showProperties();
     void handleLinkHovered(const QString &url);

@@ -1,6 +1,6 @@
 #include "webview/engine/NotificationPresenter.h"
 
-#include "app/Product.h"
+#include "common/Product.h"
 #include "webview/SiteName.h"
 
 #include <QApplication>

@@ -1,15 +1,21 @@
 #include "webview/ui/DevToolsWindow.h"
 
-#include "app/ProgramIcon.h"
-#include "app/WindowPlacement.h"
+#include "common/ProgramIcon.h"
+#include "common/WindowPlacement.h"
 
+#include <QCloseEvent>
 #include <QVBoxLayout>
 #include <QWebEnginePage>
 #include <QWebEngineView>
 
 DevToolsWindow *DevToolsWindow::showFor(QWebEngineView *inspected)
 {
-    auto *window = inspected->findChild<DevToolsWindow *>(QString(), Qt::FindDirectChildrenOnly);
+    DevToolsWindow *window = nullptr;
+    for (DevToolsWindow *open :
+         inspected->findChildren<DevToolsWindow *>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (!open->m_closed)
+            window = open;
+    }
     if (!window) {
         window = new DevToolsWindow(inspected);
         WindowPlacement::centreOn(window, inspected->window());
@@ -36,4 +42,11 @@ DevToolsWindow::DevToolsWindow(QWebEngineView *inspected) : QWidget(inspected, Q
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(tools);
     resize(900, 600);
+}
+
+void DevToolsWindow::closeEvent(QCloseEvent *event)
+{
+    QWidget::closeEvent(event);
+    // Deleted later: from now on the page gets a new window.
+    m_closed = event->isAccepted();
 }

@@ -1,6 +1,6 @@
 #include "webview/ui/DownloadsQuestion.h"
 
-#include "app/WindowPlacement.h"
+#include "common/WindowPlacement.h"
 
 #include <QEvent>
 #include <QEventLoop>

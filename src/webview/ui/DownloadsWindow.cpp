@@ -1,14 +1,14 @@
 #include "webview/ui/DownloadsWindow.h"
 
-#include "app/ProgramIcon.h"
-#include "app/SharedWindow.h"
-#include "webview/engine/DownloadManager.h"
+#include "common/ProgramIcon.h"
+#include "common/SharedWindow.h"
 
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QMetaEnum>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
@@ -45,7 +45,7 @@ void showProgress(QProgressBar *bar, const QWebEngineDownloadRequest *download)
         return;
     case QWebEngineDownloadRequest::DownloadInterrupted:
         showOutcome(bar, bar->value(),
-                    DownloadsWindow::tr("Failed: %1").arg(DownloadManager::failure(download)));
+                    DownloadsWindow::tr("Failed: %1").arg(DownloadsWindow::failure(download)));
         return;
     default:
         break;
@@ -249,4 +249,15 @@ void DownloadsWindow::clearFinished()
         if (List1->topLevelItem(i)->data(NameColumn, FinishedRole).toBool())
             delete List1->takeTopLevelItem(i);
     }
+}
+
+QString DownloadsWindow::failure(const QWebEngineDownloadRequest *download)
+{
+    // The engine knows reasons its names do not cover (a reply shorter than announced, say),
+    // and names those wrongly.
+    const QMetaEnum reasons =
+        QMetaEnum::fromType<QWebEngineDownloadRequest::DownloadInterruptReason>();
+    if (!reasons.valueToKey(download->interruptReason()))
+        return tr("The transfer broke off.");
+    return download->interruptReasonString();
 }

@@ -25,6 +25,8 @@ public:
     void settle(QWebEngineDownloadRequest *download, const QString &path, const QString &outcome);
     // Shows the window; one not yet on screen opens centred on the anchor's window.
     void open(const QWidget *anchor);
+    // Why a download failed, in words.
+    static QString failure(const QWebEngineDownloadRequest *download);
 
     QTreeWidget *List1;
     // "Clear finished".

@@ -1,11 +1,9 @@
 #include "webview/ui/OptionsWindow.h"
 
-#include "app/ProgramIcon.h"
-#include "app/SharedWindow.h"
+#include "common/ProgramIcon.h"
+#include "common/SharedWindow.h"
 #include "webview/UserAddress.h"
 #include "webview/WebViewSettings.h"
-#include "webview/engine/BrowserProfile.h"
-#include "webview/engine/ProfileSettings.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -17,11 +15,22 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
-#include <QWebEngineCookieStore>
-#include <QWebEngineProfile>
 #include <algorithm>
+#include <utility>
 
 namespace {
+OptionsWindow::ProfileActions &profileActions()
+{
+    static OptionsWindow::ProfileActions actions;
+    return actions;
+}
+
+void run(const std::function<void()> &action)
+{
+    if (action)
+        action();
+}
+
 QHBoxLayout *row(std::initializer_list<QWidget *> widgets)
 {
     auto *layout = new QHBoxLayout;
@@ -179,7 +188,7 @@ bool OptionsWindow::save()
              true);
         return false;
     }
-    ProfileSettings::apply(BrowserProfile::shared());
+    run(profileActions().applySettings);
     load();
     tell(tr("Settings saved."), false);
     return true;
@@ -207,12 +216,17 @@ void OptionsWindow::handleBrowse()
 
 void OptionsWindow::handleDeleteCookies()
 {
-    BrowserProfile::shared()->cookieStore()->deleteAllCookies();
+    run(profileActions().deleteCookies);
     tell(tr("Cookies deleted."), false);
 }
 
 void OptionsWindow::handleDeleteCache()
 {
-    BrowserProfile::shared()->clearHttpCache();
+    run(profileActions().deleteCache);
     tell(tr("Cached files deleted."), false);
+}
+
+void OptionsWindow::setProfileActions(ProfileActions actions)
+{
+    profileActions() = std::move(actions);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <functional>
 
 template <typename Window> class SharedWindow;
 class QCheckBox;
@@ -20,6 +21,15 @@ public:
     // it was opened from. "Use Current" takes the given page (that of that window).
     static OptionsWindow *showShared(const QString &currentPage = QString(),
                                      const QWidget *opener = nullptr);
+
+    // What the window does to the engine's profile: the saved settings put into effect, the
+    // cookies and the cached files deleted. Installed with the engine's side of the web view.
+    struct ProfileActions {
+        std::function<void()> applySettings;
+        std::function<void()> deleteCookies;
+        std::function<void()> deleteCache;
+    };
+    static void setProfileActions(ProfileActions actions);
 
     // Writes the settings and puts them into effect; false, with the reason shown, when a value
     // is not usable or the file cannot be written.

@@ -1,7 +1,5 @@
 #include "webview/ui/PageContextMenu.h"
 
-#include "webview/engine/SpellDictionaries.h"
-
 #include <QAccessible>
 #include <QMenu>
 #include <QPointer>
@@ -98,7 +96,7 @@ void PageContextMenu::addSpelling(QMenu *menu, const QWebEngineContextMenuReques
     // Qt 6.4 cannot add to the engine's dictionaries while it runs: the word goes to the
     // personal list, from which the next start makes a dictionary of its own.
     auto *add = new QAction(tr("Add to Dictionary"), menu);
-    connect(add, &QAction::triggered, this, [word] { SpellDictionaries::addWord(word); });
+    connect(add, &QAction::triggered, this, [this, word] { emit addWord(word); });
     menu->insertAction(first, add);
     if (first)
         menu->insertSeparator(first);

@@ -22,6 +22,8 @@ signals:
     void viewSource();
     void openInPrivateWindow(const QString &url);
     void inspect();
+    // "Add to Dictionary" on a misspelt word.
+    void addWord(const QString &word);
 
 private:
     void show(const QPoint &position);

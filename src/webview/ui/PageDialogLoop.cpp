@@ -1,6 +1,6 @@
 #include "webview/ui/PageDialogLoop.h"
 
-#include "app/WindowPlacement.h"
+#include "common/WindowPlacement.h"
 
 #include <QBoxLayout>
 #include <QCheckBox>

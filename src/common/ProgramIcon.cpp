@@ -1,4 +1,4 @@
-#include "app/ProgramIcon.h"
+#include "common/ProgramIcon.h"
 
 namespace ProgramIcon {
 

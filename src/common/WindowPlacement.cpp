@@ -1,4 +1,4 @@
-#include "app/WindowPlacement.h"
+#include "common/WindowPlacement.h"
 
 #include <QScreen>
 #include <QWidget>

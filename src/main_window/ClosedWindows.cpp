@@ -1,4 +1,4 @@
-#include "app/ClosedWindows.h"
+#include "main_window/ClosedWindows.h"
 
 #include "main_window/Form1.h"
 #include "webview/WebView.h"
@@ -40,10 +40,7 @@ Form1 *reopen()
     if (closed().isEmpty())
         return nullptr;
     const Closed entry = closed().takeFirst();
-    Form1 *window = entry.history.isEmpty() ? Form1::newLoaded(entry.address)
-                                            : Form1::newRestored(entry.history);
-    window->showMaximized();
-    return window;
+    return Form1::open({entry.address, entry.history});
 }
 
 int count()

@@ -1,15 +1,11 @@
-#include "app/MainWindows.h"
-
-#include "app/ClosedWindows.h"
-#include "main_window/Form1.h"
-
-#include <QComboBox>
+#include "common/MainWindows.h"
 
 #include <QCoreApplication>
 #include <QEvent>
 #include <QList>
 #include <QPointer>
 #include <QTimer>
+#include <QWidget>
 #include <vector>
 
 namespace {
@@ -22,7 +18,13 @@ std::vector<MainWindows::Watcher> &watchers()
     return list;
 }
 
-void tell(Form1 *window, bool opened)
+MainWindows::Calls &calls()
+{
+    static MainWindows::Calls installed;
+    return installed;
+}
+
+void tell(QWidget *window, bool opened)
 {
     for (const MainWindows::Watcher &watcher : watchers())
         watcher(window, opened);
@@ -53,17 +55,15 @@ protected:
                    watched->property(CloseSeen).toBool() && !watched->property(Told).toBool()) {
             // Closed for good (not minimised): its page and history are still there to keep.
             watched->setProperty(Told, true);
-            auto *window = static_cast<Form1 *>(watched);
-            ClosedWindows::remember(window);
-            tell(window, false);
+            tell(static_cast<QWidget *>(watched), false);
         }
         return false;
     }
 };
 
-QList<QPointer<Form1>> &windows()
+QList<QPointer<QWidget>> &windows()
 {
-    static QList<QPointer<Form1>> list;
+    static QList<QPointer<QWidget>> list;
     return list;
 }
 
@@ -71,7 +71,12 @@ QList<QPointer<Form1>> &windows()
 
 namespace MainWindows {
 
-void add(Form1 *window)
+void install(Calls installed)
+{
+    calls() = std::move(installed);
+}
+
+void add(QWidget *window)
 {
     windows().removeAll(nullptr);
     windows().append(window);
@@ -79,10 +84,10 @@ void add(Form1 *window)
     QTimer::singleShot(0, window, [window] { tell(window, true); });
 }
 
-QList<Form1 *> openWindows()
+QList<QWidget *> openWindows()
 {
-    QList<Form1 *> open;
-    for (const QPointer<Form1> &window : windows()) {
+    QList<QWidget *> open;
+    for (const QPointer<QWidget> &window : windows()) {
         if (isOpen(window))
             open.append(window);
     }
@@ -94,7 +99,7 @@ void watch(Watcher watcher)
     watchers().push_back(std::move(watcher));
 }
 
-bool isOpen(const Form1 *window)
+bool isOpen(const QWidget *window)
 {
     if (!window)
         return false;
@@ -104,9 +109,9 @@ bool isOpen(const Form1 *window)
 
 namespace {
 
-Form1 *oldestOpen()
+QWidget *oldestOpen()
 {
-    for (const QPointer<Form1> &window : windows()) {
+    for (const QPointer<QWidget> &window : windows()) {
         if (isOpen(window))
             return window;
     }
@@ -115,29 +120,27 @@ Form1 *oldestOpen()
 
 } // namespace
 
-Form1 *startUpWindow()
+QWidget *startUpWindow()
 {
-    if (Form1 *window = oldestOpen())
+    if (QWidget *window = oldestOpen())
         return window;
-    Form1 *successor = Form1::newLoaded();
-    successor->showMaximized();
-    return successor;
+    return calls().openNew();
 }
 
-WebView *startUpViewOrNew()
+void navigateStartUpOrNew(const QString &address)
 {
-    return startUpWindow()->WebBrowser1;
+    calls().navigate(startUpWindow(), address);
 }
 
 void listWriteFailed(const QString &fileName, const QString &reason)
 {
-    if (Form1 *window = oldestOpen())
-        window->listWriteFailed(fileName, reason);
+    if (QWidget *window = oldestOpen())
+        calls().listWriteFailed(window, fileName, reason);
 }
 
 QString startUpAddressOrNew()
 {
-    return startUpWindow()->Text1->currentText();
+    return calls().address(startUpWindow());
 }
 
 } // namespace MainWindows

@@ -1,4 +1,4 @@
-#include "app/ProductPicture.h"
+#include "common/ProductPicture.h"
 
 namespace ProductPicture {
 

@@ -1,4 +1,4 @@
-#include "app/FileLock.h"
+#include "common/FileLock.h"
 
 #include <QDeadlineTimer>
 #include <QFile>

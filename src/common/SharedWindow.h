@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/WindowPlacement.h"
+#include "common/WindowPlacement.h"
 
 #include <QPointer>
 #include <QWidget>

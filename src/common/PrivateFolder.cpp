@@ -1,6 +1,6 @@
-#include "app/PrivateFolder.h"
+#include "common/PrivateFolder.h"
 
-#include "app/Product.h"
+#include "common/Product.h"
 
 #include <QDir>
 #include <QFile>
