@@ -1,6 +1,7 @@
 #include "app/SessionJournal.h"
 
 #include "app/Shutdown.h"
+#include "common/FileBytes.h"
 #include "common/MainWindows.h"
 #include "main_window/Form1.h"
 #include "main_window/RestoreBar.h"
@@ -24,20 +25,6 @@ namespace {
 constexpr quint32 Magic = 0x5a56534a;
 constexpr quint32 Version = 1;
 
-bool writeAll(int descriptor, const QByteArray &bytes)
-{
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t written = ::write(descriptor, bytes.constData() + done, bytes.size() - done);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        done += written;
-    }
-    return true;
-}
-
 void syncFolder(const QByteArray &folder)
 {
     const int descriptor = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -60,7 +47,7 @@ void writeAtomically(const QString &path, const QByteArray &bytes)
         ::open(temporary.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (descriptor < 0)
         return;
-    const bool written = writeAll(descriptor, bytes) && ::fsync(descriptor) == 0;
+    const bool written = FileBytes::writeAll(descriptor, bytes) && ::fsync(descriptor) == 0;
     ::close(descriptor);
     if (!written || ::rename(temporary.constData(), name.constData()) != 0) {
         ::unlink(temporary.constData());

@@ -1,5 +1,6 @@
 #include "lists/ListFile.h"
 
+#include "common/FileBytes.h"
 #include "lists/ListFileLock.h"
 #include "lists/Windows1252.h"
 
@@ -42,26 +43,6 @@ Written failed(int error)
         return {false, error ? QString::fromLocal8Bit(std::strerror(error)).toLower()
                              : QStringLiteral("unknown error")};
     }
-}
-
-// Writes every byte, going on after a write the system cut short; errno tells why it failed.
-bool writeAll(int fd, QByteArrayView bytes)
-{
-    const char *data = bytes.data();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t written = ::write(fd, data, static_cast<size_t>(left));
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0) {
-            if (written == 0)
-                errno = ENOSPC;
-            return false;
-        }
-        data += written;
-        left -= written;
-    }
-    return true;
 }
 
 // Where one entry stands in the bytes: its text, and the end of its terminator.
@@ -278,7 +259,7 @@ Written appendEntry(QFile &file, const QString &text)
     struct stat before {};
     if (::fstat(fd, &before) != 0)
         return failed(errno);
-    if (writeAll(fd, bytes))
+    if (FileBytes::writeAll(fd, bytes))
         return {};
     // A line cut short (a disk with a few bytes left) would become an entry of its own with the
     // next append: the file goes back to what it was.
@@ -354,7 +335,7 @@ Written replace(const QString &fileName, std::initializer_list<QByteArrayView> p
         return failed(errno);
     const int fd = file.handle();
     for (const QByteArrayView part : parts) {
-        if (!writeAll(fd, part)) {
+        if (!FileBytes::writeAll(fd, part)) {
             const int error = errno;
             file.cancelWriting();
             return failed(error);

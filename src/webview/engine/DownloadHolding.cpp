@@ -1,5 +1,7 @@
 #include "webview/engine/DownloadHolding.h"
 
+#include "common/FileBytes.h"
+#include "common/PrivateFolder.h"
 #include "webview/engine/DownloadManager.h"
 
 #include <QDateTime>
@@ -27,18 +29,7 @@ QString reason(int error)
 // another user's.
 bool makePrivateFolder(const QString &path)
 {
-    const QByteArray native = QFile::encodeName(path);
-    if (::mkdir(native.constData(), 0700) != 0 && errno != EEXIST)
-        return false;
-    const int fd = ::open(native.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    struct stat info {};
-    const bool ours = ::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode) &&
-                      info.st_uid == ::geteuid() &&
-                      ((info.st_mode & 0077) == 0 || ::fchmod(fd, 0700) == 0);
-    ::close(fd);
-    return ours;
+    return !PrivateFolder::made(path).isEmpty();
 }
 
 // Every byte of one open file into another; false with errno set on the first failure.
@@ -54,17 +45,8 @@ bool copyBytes(int from, int to)
                 continue;
             return false;
         }
-        for (ssize_t done = 0; done < got;) {
-            const ssize_t put = ::write(to, buffer.constData() + done, size_t(got - done));
-            if (put < 0 && errno == EINTR)
-                continue;
-            if (put <= 0) {
-                if (put == 0)
-                    errno = ENOSPC;
-                return false;
-            }
-            done += put;
-        }
+        if (!FileBytes::writeAll(to, QByteArrayView(buffer.constData(), got)))
+            return false;
     }
 }
 
