@@ -25,13 +25,6 @@ QString reason(int error)
     return QString::fromStdString(std::generic_category().message(error));
 }
 
-// A folder of ours that no one else can reach: made 0700, and refused when it is a link or
-// another user's.
-bool makePrivateFolder(const QString &path)
-{
-    return !PrivateFolder::made(path).isEmpty();
-}
-
 // Every byte of one open file into another; false with errno set on the first failure.
 bool copyBytes(int from, int to)
 {
@@ -68,7 +61,7 @@ bool DownloadHolding::open()
     if (!m_run.isEmpty())
         return true;
     const QString folder = base();
-    if (!QDir().mkpath(QFileInfo(folder).path()) || !makePrivateFolder(folder))
+    if (!QDir().mkpath(QFileInfo(folder).path()) || PrivateFolder::made(folder).isEmpty())
         return false;
     QByteArray run = QFile::encodeName(folder + QStringLiteral("/run-XXXXXX"));
     if (!::mkdtemp(run.data()))
@@ -92,7 +85,8 @@ QString DownloadHolding::folderFor(quint32 id)
     if (!open())
         return {};
     const QString folder = m_run + QLatin1Char('/') + QString::number(id);
-    return makePrivateFolder(folder) ? folder : QString();
+    // Ours alone: made 0700, refused where it is a link or another user's.
+    return PrivateFolder::made(folder);
 }
 
 void DownloadHolding::discard(quint32 id)

@@ -231,8 +231,7 @@ void EngineWebView::connectPageMenu()
     connect(menu, &PageContextMenu::search, this, &WebView::SearchRequested);
     connect(menu, &PageContextMenu::viewSource, this, &WebView::ViewSourceRequested);
     connect(menu, &PageContextMenu::openInPrivateWindow, this, &WebView::PrivateWindowRequested);
-    connect(menu, &PageContextMenu::addWord, this,
-            [](const QString &word) { SpellDictionaries::addWord(word); });
+    connect(menu, &PageContextMenu::addWord, this, &SpellDictionaries::addWord);
     connect(menu, &PageContextMenu::inspect, this, [this] {
         // The element under the menu: the tools must be attached before the engine is asked.
         ShowDevTools();
